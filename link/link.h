@@ -90,7 +90,6 @@ class Link {
   uint8_t da_ = 0;
   uint8_t sa_ = 0;
   uint8_t ackError_ = 0;
-  int rxGot_ = 0;  // bytes the last read put into the receive buffer
 };
 
 }  // namespace rq30

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "port.h"
@@ -73,12 +74,12 @@ class SerialPort : public Port {
   bool OsWrite(const uint8_t* buffer, int n, int& written);
   void OsPurge(bool receive);
 
-  std::string name_;  // for the messages of ApplyLineSettings
+  std::string path_;  // set when opened by path; the messages then name it
   int number_ = 1;
   int baud_ = kDefaultBaudRate;
   intptr_t handle_ = -1;  // fd or HANDLE; -1 when closed
-  struct LineConfig;
-  LineConfig* config_;
+  struct LineConfig;  // the platform's serial line record
+  std::unique_ptr<LineConfig> config_;
 };
 
 }  // namespace rq30
