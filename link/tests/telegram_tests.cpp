@@ -1,0 +1,358 @@
+// The telegram layer against a scripted line: requests byte for byte, reply
+// checks, retries, purges and pauses.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <utility>
+
+#include "fake_port.h"
+#include "link.h"
+#include "table_layout.h"
+
+namespace rq30 {
+namespace {
+
+using test::Bytes;
+using test::DataReply;
+using test::FakePort;
+using test::Hex;
+using test::ShortAck;
+using test::ToHex;
+using Events = std::vector<std::string>;
+
+class Telegram : public ::testing::Test {
+ protected:
+  Telegram() {
+    link.SetPause([this](int ms) { port.Pause(ms); });
+    link.SetReporter([this](const std::string& text, const std::string& caption) {
+      reports.emplace_back(text, caption);
+    });
+    link.SetDeviceAddress(5);
+    link.SetComputerAddress(0);
+  }
+
+  int Sends() const { return static_cast<int>(port.writes.size()); }
+
+  TableImage image{};
+  FakePort port;
+  Link link{image, &port};
+  std::vector<std::pair<std::string, std::string>> reports;
+};
+
+// Requests as the controller's request tables write them (DA 5, SA 0).
+TEST_F(Telegram, RequestsByteForByte) {
+  image.sp = 100.0f;
+  struct Case {
+    const char* what;
+    int (*run)(Link&);
+    const char* bytes;
+  } cases[] = {
+      {"read table 11", [](Link& l) { return l.ReadTable(11); },
+       "68 08 08 68 05 00 6C 01 0B 11 00 00 8E 16"},
+      {"read table 19 goes as 14 with length 7", [](Link& l) { return l.ReadTable(19); },
+       "68 08 08 68 05 00 6C 01 0E 07 00 00 87 16"},
+      {"read table 14", [](Link& l) { return l.ReadTable(14); },
+       "68 08 08 68 05 00 6C 01 0E 04 00 00 84 16"},
+      {"write table 0", [](Link& l) { return l.WriteTable(0); },
+       "68 0C 0C 68 05 00 63 02 00 04 00 00 42 C8 00 00 78 16"},
+      {"setpoint list", [](Link& l) { return l.ReadProgramBlock(0, 3, 0); },
+       "68 08 08 68 05 00 6C 01 00 28 00 00 9A 16"},
+      {"program setpoints of program 9", [](Link& l) { return l.ReadProgramBlock(1, 9, 17); },
+       "68 08 08 68 05 00 6C 01 11 50 02 D0 A5 16"},
+      {"program times of program 9", [](Link& l) { return l.ReadProgramBlock(2, 9, 18); },
+       "68 08 08 68 05 00 6C 01 12 28 01 68 15 16"},
+      {"record block 15", [](Link& l) { return l.ReadRecordBlock(15); },
+       "68 08 08 68 05 00 6C 01 0C 40 03 C1 82 16"},
+      {"device identification", [](Link& l) { return l.ReadDeviceType(); },
+       "68 04 04 68 05 00 6C 00 71 16"},
+      {"firmware version", [](Link& l) { return l.ReadFirmwareVersion(); },
+       "68 04 04 68 05 00 6C 04 75 16"},
+      {"store to EEPROM", [](Link& l) { return l.StoreToEeprom(); },
+       "68 04 04 68 05 00 63 06 6E 16"},
+      {"probe", [](Link& l) { return l.ProbeAddress(); }, "10 05 00 69 6E 16"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    port.writes.clear();
+    c.run(link);
+    ASSERT_FALSE(port.writes.empty());
+    EXPECT_EQ(ToHex(port.writes.front()), c.bytes);
+  }
+}
+
+TEST_F(Telegram, WriteUsesCurrentAddressesAndTableData) {
+  link.SetDeviceAddress(3);
+  link.SetComputerAddress(1);
+  image.programSelection = {0x01, 0x09};
+  port.replies = {ShortAck()};
+  EXPECT_EQ(link.WriteTable(16), 1);
+  EXPECT_EQ(ToHex(port.writes.at(0)), "68 0A 0A 68 03 01 63 02 10 02 00 00 01 09 85 16");
+}
+
+TEST_F(Telegram, ProgramTimesTravelAsInt16) {
+  image.programTimes[4][0] = 300;
+  image.programTimes[4][19] = 65535;
+  port.replies = {ShortAck()};
+  EXPECT_EQ(link.WriteProgramBlock(2, 4, 18), 1);
+  const Bytes& w = port.writes.at(0);
+  ASSERT_EQ(w.size(), 54u);  // LE 48
+  EXPECT_EQ(ToHex(Bytes(w.begin(), w.begin() + 14)), "68 30 30 68 05 00 63 02 12 28 00 A0 01 2C");
+  EXPECT_EQ(w[50], 0xFF);
+  EXPECT_EQ(w[51], 0xFF);
+}
+
+TEST_F(Telegram, ReadTableDecodesAValidReply) {
+  port.replies = {DataReply(Hex("42 C8 00 00"))};
+  EXPECT_EQ(link.ReadTable(0), 1);
+  EXPECT_EQ(image.sp, 100.0f);
+  EXPECT_EQ(port.events, (Events{"W", "R13"}));
+}
+
+// Each reply is complete (13 bytes for table 0) but fails one check; the
+// checks run in order, so each case breaks only the one it names.
+TEST_F(Telegram, DamagedRepliesAreRejected) {
+  const Bytes good = DataReply(Hex("42 C8 00 00"));
+  auto with = [&](int index, uint8_t value) {
+    Bytes b = good;
+    b[index] = value;
+    return b;
+  };
+  const std::pair<const char*, Bytes> cases[] = {
+      {"start byte", with(0, 0x10)},
+      {"LE repeated differently", with(2, 0x06)},
+      {"function code", with(6, 0x00)},
+      {"end byte", with(12, 0x17)},
+      {"checksum off by one", with(11, static_cast<uint8_t>(good[11] + 1))},
+      {"LE claims fewer bytes than came", [&] {
+         Bytes b = good;
+         b[1] = b[2] = 0x06;  // 68 06 06 68 .. would end at byte 11
+         b[10] = static_cast<uint8_t>(b[4] + b[5] + b[6] + b[7] + b[8] + b[9]);
+         b[11] = 0x16;
+         return b;
+       }()},
+      {"LE points past the buffer", with(1, 0xFF)},
+  };
+  for (const auto& [what, reply] : cases) {
+    SCOPED_TRACE(what);
+    image.sp = 1.0f;
+    port.events.clear();
+    port.writes.clear();
+    port.replies = {reply};  // then nothing
+    EXPECT_EQ(link.ReadTable(0), 0);
+    EXPECT_EQ(image.sp, 1.0f);
+    // The damaged reply is read again without a new request; the silent
+    // second read sends once more before giving up.
+    EXPECT_EQ(port.events, (Events{"W", "R13", "R13", "S100", "W", "PT", "PR"}));
+  }
+}
+
+TEST_F(Telegram, NoAnswerSendsThreeTimesThenPurges) {
+  EXPECT_EQ(link.ReadTable(11), 0);
+  EXPECT_EQ(port.events, (Events{"W", "R26", "S100", "W", "R26", "S100", "W", "PT", "PR"}));
+}
+
+TEST_F(Telegram, ShortReplyThenGoodReplySucceeds) {
+  const Bytes good = DataReply(Hex("42 C8 00 00"));
+  port.replies = {Bytes(good.begin(), good.begin() + 5), good};
+  EXPECT_EQ(link.ReadTable(0), 1);
+  EXPECT_EQ(Sends(), 2);
+  EXPECT_EQ(image.sp, 100.0f);
+}
+
+TEST_F(Telegram, BroadcastReadsOnlySend) {
+  link.SetDeviceAddress(kBroadcastAddress);
+  image.sp = 7.0f;
+  port.replies = {DataReply(Hex("42 C8 00 00"))};
+  EXPECT_EQ(link.ReadTable(0), 1);
+  EXPECT_EQ(link.ReadProgramBlock(1, 0, 17), 1);
+  EXPECT_EQ(port.events, (Events{"W", "W"}));
+  EXPECT_EQ(image.sp, 7.0f);
+
+  port.events.clear();
+  EXPECT_EQ(link.ReadRecordBlock(0), 1);
+  EXPECT_EQ(port.events, (Events{"W", "S300"}));
+}
+
+TEST_F(Telegram, BroadcastWritesWaitForAnAcknowledgement) {
+  link.SetDeviceAddress(kBroadcastAddress);
+  EXPECT_EQ(link.WriteTable(0), 0);
+  EXPECT_EQ(Sends(), 3);
+  EXPECT_EQ(port.writes[0][4], 127);
+}
+
+TEST_F(Telegram, NegativeAcknowledgementStoresItsCode) {
+  port.replies = {Hex("10 00 05 05 0A 16")};
+  EXPECT_EQ(link.WriteTable(0), 0);
+  EXPECT_EQ(link.AckErrorCode(), 5);
+  // The refusal is not answered with a new request; the empty second read is.
+  EXPECT_EQ(port.events, (Events{"W", "R6", "R6", "W", "PT", "PR"}));
+}
+
+TEST_F(Telegram, AcknowledgementChecks) {
+  const std::pair<const char*, Bytes> bad[] = {
+      {"start byte", Hex("68 00 05 00 05 16")},
+      {"end byte", Hex("10 00 05 00 05 17")},
+      {"checksum", Hex("10 00 05 00 06 16")},
+  };
+  for (const auto& [what, reply] : bad) {
+    SCOPED_TRACE(what);
+    port.replies = {reply, reply};
+    EXPECT_EQ(link.StoreToEeprom(), 0);
+    EXPECT_EQ(link.AckErrorCode(), 0);
+  }
+  port.replies = {ShortAck()};
+  EXPECT_EQ(link.StoreToEeprom(), 1);
+}
+
+TEST_F(Telegram, TablesWithoutCodecs) {
+  for (int table : {13, 17, 18}) {
+    SCOPED_TRACE(table);
+    reports.clear();
+    const TableImage before = image;
+    port.replies = {DataReply(Bytes(kTableLength[table], 0x11))};
+    EXPECT_EQ(link.ReadTable(table), 1);
+    EXPECT_EQ(std::memcmp(&before, &image, sizeof image), 0);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].first, "Chyba, číslo tabulky mimo rozsah.");
+    EXPECT_EQ(reports[0].second, "Sériový Port");
+  }
+  for (int table : {11, 12, 13, 17, 18}) {
+    SCOPED_TRACE(table);
+    reports.clear();
+    port.writes.clear();
+    EXPECT_EQ(link.WriteTable(table), 0);
+    EXPECT_TRUE(port.writes.empty());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].first, "Nepředvídaná chyba, špatně zadaná tabulka");
+    EXPECT_EQ(reports[0].second, "DATA");
+  }
+}
+
+TEST_F(Telegram, TableNumbersOutsideTheTablesSendNothing) {
+  for (int table : {-1, 20, 255}) {
+    EXPECT_EQ(link.ReadTable(table), 0);
+    EXPECT_EQ(link.WriteTable(table), 0);
+  }
+  EXPECT_TRUE(port.writes.empty());
+}
+
+TEST_F(Telegram, ProgramNumbersOutsideTheProgramsSendNothing) {
+  EXPECT_EQ(link.ReadProgramBlock(1, 10, 17), 0);
+  EXPECT_EQ(link.WriteProgramBlock(2, -1, 18), 0);
+  EXPECT_EQ(link.ReadRecordBlock(16), 0);
+  EXPECT_TRUE(port.writes.empty());
+}
+
+TEST_F(Telegram, RecordBlockPausesAroundTheRead) {
+  Bytes data;
+  for (int i = 0; i < 16; ++i) {
+    const Bytes v = Hex("42 C8 00 00");
+    data.insert(data.end(), v.begin(), v.end());
+  }
+  port.replies = {DataReply(data)};
+  EXPECT_EQ(link.ReadRecordBlock(2), 1);
+  EXPECT_EQ(port.events, (Events{"W", "S270", "R73", "S300"}));
+  EXPECT_EQ(image.recordValues[32], 100.0f);
+  EXPECT_EQ(image.recordValues[47], 100.0f);
+  EXPECT_EQ(image.recordValues[48], 0.0f);
+
+  port.events.clear();
+  EXPECT_EQ(link.ReadRecordBlock(3), 0);
+  // Failure: no purge, and the pause after the block still comes.
+  EXPECT_EQ(port.events.back(), "S300");
+  EXPECT_EQ(std::count(port.events.begin(), port.events.end(), "PR"), 0);
+}
+
+TEST_F(Telegram, ProgramBlocksDecodeIntoTheirProgram) {
+  Bytes setpoints;
+  for (int i = 0; i < 20; ++i) {
+    const Bytes v = Hex("42 C8 00 00");
+    setpoints.insert(setpoints.end(), v.begin(), v.end());
+  }
+  Bytes times;
+  for (int i = 0; i < 20; ++i) times.insert(times.end(), {0xFF, 0xFB});
+  port.replies = {DataReply(setpoints), DataReply(times)};
+  EXPECT_EQ(link.ReadProgramBlock(1, 9, 17), 1);
+  EXPECT_EQ(link.ReadProgramBlock(2, 9, 18), 1);
+  EXPECT_EQ(image.programSetpoints[9][19], 100.0f);
+  EXPECT_EQ(image.programSetpoints[8][19], 0.0f);
+  EXPECT_EQ(image.programTimes[9][0], 65531);
+}
+
+TEST_F(Telegram, IdentificationTextsFitTheirBuffers) {
+  // LE is taken as a signed length, so 127 is the longest that passes at once.
+  port.replies = {DataReply(Bytes(124, 'A'))};
+  EXPECT_EQ(link.ReadDeviceType(), 1);
+  EXPECT_EQ(std::strlen(image.deviceType), 124u);
+
+  // LE 255 announces a 252-byte text: the read stops at 255 bytes, so the
+  // reply cannot be whole, and nothing is copied past the 250-byte text.
+  port.replies = {DataReply(Bytes(252, 'B')), DataReply(Bytes(252, 'B'))};
+  EXPECT_EQ(link.ReadDeviceType(), 0);
+  EXPECT_EQ(image.deviceType[0], 'A');
+
+  const std::string fw = "FW-K-47-02";
+  port.replies = {DataReply(Bytes(fw.begin(), fw.end()))};
+  EXPECT_EQ(link.ReadFirmwareVersion(), 1);
+  EXPECT_STREQ(image.firmwareVersion, "FW-K-47-02");
+}
+
+TEST_F(Telegram, ReplyOfOpenLengthRetriesOnceWhenShort) {
+  const std::string text = "VTQ45";
+  const Bytes reply = DataReply(Bytes(text.begin(), text.end()));
+  port.replies = {Bytes(reply.begin(), reply.begin() + 4), reply};
+  EXPECT_EQ(link.ReadDeviceType(), 1);
+  EXPECT_EQ(port.events, (Events{"W", "R255", "S100", "W", "R255"}));
+  EXPECT_STREQ(image.deviceType, "VTQ45");
+
+  // A reply whose LE claims more than arrived is never read past its end.
+  Bytes liar = reply;
+  liar[1] = liar[2] = 0xF0;
+  port.replies = {liar, liar};
+  std::strcpy(image.deviceType, "keep");
+  EXPECT_EQ(link.ReadDeviceType(), 0);
+  EXPECT_STREQ(image.deviceType, "keep");
+}
+
+TEST_F(Telegram, ForeignIdentCopiesOnlyWhatArrived) {
+  Bytes reply(20, 'x');
+  reply[1] = 100;  // claims 96 bytes of texts; only 12 came
+  port.replies = {reply};
+  std::memset(image.foreignTexts, 'z', sizeof image.foreignTexts);
+  EXPECT_EQ(link.ReadForeignIdent(), 1);
+  EXPECT_EQ(image.foreignTexts[11], 'x');
+  EXPECT_EQ(image.foreignTexts[12], 0);
+  EXPECT_EQ(port.events, (Events{"W", "R254"}));
+
+  // Nothing came: a length byte left over from the last reply must not count.
+  port.replies = {Bytes{}};
+  EXPECT_EQ(link.ReadForeignIdent(), 0);
+
+  port.replies = {Hex("00 04 00 00")};
+  EXPECT_EQ(link.ReadForeignIdent(), 0);  // byte 1 must exceed 4
+  port.replies = {Hex("00 90 00 00 00 00 00 00 41")};
+  EXPECT_EQ(link.ReadForeignIdent(), 0);  // 0x90 is negative as a signed byte
+}
+
+TEST_F(Telegram, ProbeAcceptsOnlyAPositiveAcknowledgement) {
+  port.replies = {ShortAck(0, 0, 5)};
+  EXPECT_EQ(link.ProbeAddress(), 1);
+  port.replies = {ShortAck(9, 0, 5)};
+  EXPECT_EQ(link.ProbeAddress(), 0);
+  EXPECT_EQ(link.AckErrorCode(), 9);
+  port.replies = {Hex("10 00 05 00")};
+  EXPECT_EQ(link.ProbeAddress(), 0);
+  EXPECT_EQ(Sends(), 3);  // a probe is never repeated
+}
+
+TEST_F(Telegram, NoLineFailsEveryExchangeQuietly) {
+  link.SetPort(nullptr);
+  EXPECT_EQ(link.ReadTable(11), 0);
+  EXPECT_EQ(link.WriteTable(0), 0);
+  EXPECT_EQ(link.ProbeAddress(), 0);
+  EXPECT_EQ(link.ReadForeignIdent(), 0);
+  EXPECT_TRUE(reports.empty());
+}
+
+}  // namespace
+}  // namespace rq30
