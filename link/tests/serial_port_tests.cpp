@@ -1,0 +1,169 @@
+// The POSIX serial port on a pseudo-terminal: COM mapping, the open and
+// configuration failures, and the read time-out model as measured.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+#include "pty_fixture.h"
+#include "serial_port.h"
+
+namespace rq30 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+std::string OpenError(SerialPort& port, int number) {
+  try {
+    port.OpenPort(number);
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+class SerialOnPty : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home.Map(4, pty.SlavePath());
+    port.OpenPort(4);
+  }
+  test::TempConfigHome home;
+  test::RawPty pty;
+  SerialPort port;
+};
+
+TEST(SerialPortOpen, FailuresNameThePortAndLeaveNoLine) {
+  test::TempConfigHome home;
+  SerialPort port;
+  home.Map(7, home.Dir() + "/no-such-device");
+  EXPECT_EQ(OpenError(port, 7), "Sériový port COM7 nelze otevřít");
+  EXPECT_EQ(port.PortNumber(), 0);
+  EXPECT_FALSE(port.IsOpen());
+
+  // Later exchanges fail without a word.
+  uint8_t buffer[8] = {};
+  int n = -1;
+  EXPECT_FALSE(port.WritePort(buffer, 8, n));
+  EXPECT_FALSE(port.ReadPort(buffer, 8, n));
+  EXPECT_EQ(n, 0);
+
+  // Something that opens but is no serial line.
+  std::ofstream(home.Dir() + "/plain-file") << "x";
+  home.Map(5, home.Dir() + "/plain-file");
+  EXPECT_EQ(OpenError(port, 5), "Nelze získat konfiguraci na sériovém portu COM5");
+  EXPECT_EQ(port.PortNumber(), 0);
+
+  // A rate change with no line open.
+  try {
+    port.ApplyLineSettings();
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Nepodařila se reinicializace portu COM0");
+  }
+}
+
+TEST(SerialPortOpen, ComNamesFallBackToOnBoardPorts) {
+  test::TempConfigHome home;
+  EXPECT_EQ(SerialPort::DevicePath(3), "/dev/ttyS2");
+  home.Map(3, "/dev/null");
+  EXPECT_EQ(SerialPort::DevicePath(3), home.ComLink(3));
+  EXPECT_EQ(SerialPort::PortName(8), "COM8");
+}
+
+TEST_F(SerialOnPty, ReadWithNoReplyWaitsTheTotalTimeOut) {
+  uint8_t buffer[64];
+  int got = -1;
+  const auto start = Clock::now();
+  EXPECT_TRUE(port.ReadPort(buffer, 20, got));
+  const double ms = MsSince(start);
+  EXPECT_EQ(got, 0);
+  EXPECT_GE(ms, 540 - 5);  // 500 + 2 × 20
+  EXPECT_LT(ms, 900);
+}
+
+TEST_F(SerialOnPty, ShortReplyEndsOneIntervalAfterItsLastByte) {
+  uint8_t buffer[255];
+  int got = -1;
+  std::thread controller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const uint8_t reply[20] = {1, 2, 3};
+    pty.Send(reply, sizeof reply);
+  });
+  const auto start = Clock::now();
+  EXPECT_TRUE(port.ReadPort(buffer, 255, got));
+  const double ms = MsSince(start);
+  controller.join();
+  EXPECT_EQ(got, 20);
+  EXPECT_GE(ms, 50 + 100 - 5);
+  EXPECT_LT(ms, 50 + 100 + 250);
+}
+
+TEST_F(SerialOnPty, FullReadReturnsAtOnce) {
+  const uint8_t reply[6] = {0x10, 0, 5, 0, 5, 0x16};
+  pty.Send(reply, sizeof reply);
+  uint8_t buffer[6];
+  int got = 0;
+  const auto start = Clock::now();
+  EXPECT_TRUE(port.ReadPort(buffer, 6, got));
+  EXPECT_EQ(got, 6);
+  EXPECT_LT(MsSince(start), 50);
+}
+
+TEST_F(SerialOnPty, LateBytesAreDiscardedByTheNextWrite) {
+  const uint8_t late[4] = {0xAA, 0xBB, 0xCC, 0xDD};
+  pty.Send(late, sizeof late);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+
+  const uint8_t request[3] = {1, 2, 3};
+  int written = 0;
+  ASSERT_TRUE(port.WritePort(request, 3, written));
+  EXPECT_EQ(written, 3);
+  uint8_t seen[3] = {};
+  ASSERT_EQ(read(pty.Master(), seen, 3), 3);
+  EXPECT_EQ(seen[2], 3);
+
+  const uint8_t reply[2] = {0x11, 0x22};
+  pty.Send(reply, sizeof reply);
+  uint8_t buffer[8] = {};
+  int got = 0;
+  EXPECT_TRUE(port.ReadPort(buffer, 8, got));
+  ASSERT_EQ(got, 2);
+  EXPECT_EQ(buffer[0], 0x11);
+}
+
+TEST_F(SerialOnPty, EveryOfferedRateAndAnOddOneAreApplied) {
+  for (int rate : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600,
+                   115200, 128000, 256000, 12345}) {
+    SCOPED_TRACE(rate);
+    port.SetBaudRate(rate);
+    EXPECT_NO_THROW(port.ApplyLineSettings());
+  }
+}
+
+TEST_F(SerialOnPty, NoPortChoiceKeepsTheOpenLine) {
+  port.SetPortNumber(0);
+  const uint8_t request[2] = {7, 8};
+  int written = 0;
+  EXPECT_TRUE(port.WritePort(request, 2, written));
+  EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(SerialOnPty, VanishedLineFailsReads) {
+  pty.Pull();
+  uint8_t buffer[8];
+  int got = 0;
+  const auto start = Clock::now();
+  EXPECT_FALSE(port.ReadPort(buffer, 8, got));
+  EXPECT_EQ(got, 0);
+  EXPECT_LT(MsSince(start), 100);  // at once, not after the time-out
+}
+
+}  // namespace
+}  // namespace rq30
