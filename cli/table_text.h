@@ -1,0 +1,23 @@
+// Table fields as MNEMONIC=value texts, in the C locale (a point).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "table_image.h"
+
+namespace rq30 {
+
+// One "MNEMONIC=value" line per field of the table, in wire order; the
+// reserved byte is left out.
+std::vector<std::string> TableFieldTexts(int table, const TableImage& image);
+
+// Sets the field named by the mnemonic (case-insensitive) from the text.
+// Returns an empty string on success, else why not.
+std::string SetTableField(int table, const std::string& mnemonic, const std::string& value,
+                          TableImage& image);
+
+// Shortest text that reads back as the same float.
+std::string FloatText(float value);
+
+}  // namespace rq30
