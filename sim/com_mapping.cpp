@@ -60,8 +60,8 @@ void ComMapping::Map(int number, const std::string& target) {
   struct stat st;
   if (lstat(path.c_str(), &st) == 0 && !StalePtyLink(path)) {
     std::string existing;
-    const std::string what = ReadLink(path, existing) ? "is a link to " + existing
-                                                      : "exists and is not a link";
+    const std::string what =
+        ReadLink(path, existing) ? "is a link to " + existing : "exists and is not a link";
     throw std::runtime_error("vtq45-sim: " + path + " " + what +
                              "; not replacing it. Remove it or choose another --com.");
   }

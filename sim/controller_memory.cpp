@@ -21,7 +21,9 @@ bool HasTable(int table, Firmware firmware) {
   return true;
 }
 
-bool ReadOnly(int table) { return table == 11 || table == 12 || table == 13; }
+bool ReadOnly(int table) {
+  return table == 11 || table == 12 || table == 13;
+}
 
 // The link only encodes what the program writes; the controller also has to
 // send the tables the program only reads, from the same field lists.
@@ -67,7 +69,9 @@ void AppendFloat(std::vector<uint8_t>& out, float value) {
 }
 
 // Table 14 carries the start time only where the firmware knows it.
-int ProgramStartTable(Firmware firmware) { return firmware == Firmware::V2 ? 14 : 19; }
+int ProgramStartTable(Firmware firmware) {
+  return firmware == Firmware::V2 ? 14 : 19;
+}
 
 void StoreArea(int table, Firmware firmware, const std::vector<uint8_t>& area, TableImage& image) {
   const uint8_t* p = area.data();
@@ -83,7 +87,8 @@ void StoreArea(int table, Firmware firmware, const std::vector<uint8_t>& area, T
     case 17:
       for (int program = 0; program < kPrograms; ++program) {
         for (int s = 0; s < kSegments; ++s) {
-          image.programSetpoints[program][s] = GetFloat(p + program * kProgramSetpointBlock + 4 * s);
+          image.programSetpoints[program][s] =
+              GetFloat(p + program * kProgramSetpointBlock + 4 * s);
         }
       }
       break;

@@ -44,8 +44,7 @@ ControllerModel::ControllerModel(Firmware firmware, std::vector<uint8_t> address
       image_(InitialImage(addresses_.front())),
       process_(image_) {
   // The memory starts full of the cold plant's value rather than zeros.
-  std::fill(std::begin(image_.recordValues), std::end(image_.recordValues),
-            image_.live.measured);
+  std::fill(std::begin(image_.recordValues), std::end(image_.recordValues), image_.live.measured);
   SetFirmware(firmware);
 }
 
@@ -173,7 +172,8 @@ std::vector<uint8_t> ControllerModel::Write(uint8_t to, uint8_t from, int table,
 std::vector<uint8_t> ControllerModel::Text(uint8_t to, uint8_t from,
                                            const std::string& text) const {
   const std::size_t n = std::min<std::size_t>(text.size(), kMaxReplyData);
-  return VariableFrame(to, from, kFcDataReply, std::vector<uint8_t>(text.begin(), text.begin() + n));
+  return VariableFrame(to, from, kFcDataReply,
+                       std::vector<uint8_t>(text.begin(), text.begin() + n));
 }
 
 // The program copies the bytes behind the first data byte and reads them as

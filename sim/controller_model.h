@@ -35,7 +35,7 @@ extern const char* const kForeignTexts[3];
 // One well-formed telegram that reached this controller (its address or the
 // broadcast address), whether answered or not.
 struct Request {
-  uint8_t address;  // destination address of the telegram
+  uint8_t address;   // destination address of the telegram
   uint8_t function;  // 0x6C, 0x63, 0x69, ...
   int command;       // first data byte; -1 for a short telegram
   int table;         // -1 when the telegram carries none
@@ -47,8 +47,7 @@ class ControllerModel {
  public:
   // Serves the given addresses (the first is the one in its address table);
   // an empty list means address 0.
-  explicit ControllerModel(Firmware firmware = Firmware::V3,
-                           std::vector<uint8_t> addresses = {0});
+  explicit ControllerModel(Firmware firmware = Firmware::V3, std::vector<uint8_t> addresses = {0});
 
   // One whole request telegram in, the reply out (empty: stays silent).
   std::vector<uint8_t> Handle(const uint8_t* request, std::size_t n);

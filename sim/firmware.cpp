@@ -21,7 +21,9 @@ bool ParseFirmware(const std::string& text, Firmware& firmware) {
   return true;
 }
 
-std::string DeviceTypeText(Firmware) { return "VTQ45"; }
+std::string DeviceTypeText(Firmware) {
+  return "VTQ45";
+}
 
 std::string FirmwareText(Firmware firmware) {
   switch (firmware) {

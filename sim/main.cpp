@@ -55,52 +55,71 @@ bool ParseInt(const std::string& text, long min, long max, long& value) {
   return *end == '\0' && value >= min && value <= max;
 }
 
-// Returns false with a message for anything it cannot take.
+const char* const kValueOptions[] = {"--com", "--address", "--firmware", "--drop", "--corrupt",
+                                     "--nak", "--gap",     "--delay",    "--baud"};
+
+bool TakesValue(const std::string& name) {
+  for (const char* option : kValueOptions) {
+    if (name == option) return true;
+  }
+  return false;
+}
+
+// Takes one option with its value; false when the value does not fit.
+bool Apply(const std::string& name, const std::string& value, Options& options) {
+  long n = 0;
+  if (name == "--com" && ParseInt(value, 1, 99, n)) {
+    options.com = static_cast<int>(n);
+  } else if (name == "--address" && ParseInt(value, 0, 126, n)) {
+    options.addresses.push_back(static_cast<uint8_t>(n));
+  } else if (name == "--firmware") {
+    return rq30::sim::ParseFirmware(value, options.firmware);
+  } else if (name == "--drop" && ParseInt(value, 0, 1000000, n)) {
+    options.faults.dropReplies = static_cast<int>(n);
+  } else if (name == "--corrupt" && ParseInt(value, 0, 1000000, n)) {
+    options.faults.corruptReplies = static_cast<int>(n);
+  } else if (name == "--nak" && ParseInt(value, 1, 255, n)) {
+    options.faults.nakCode = static_cast<uint8_t>(n);
+  } else if (name == "--gap" && ParseInt(value, 0, 10000, n)) {
+    options.faults.gapMs = static_cast<int>(n);
+  } else if (name == "--delay" && ParseInt(value, 0, 60000, n)) {
+    options.faults.delayMs = static_cast<int>(n);
+  } else if (name == "--baud" && ParseInt(value, 50, 4000000, n)) {
+    options.faults.baud = static_cast<int>(n);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Takes "--name value" and "--name=value"; false with a message otherwise.
 bool Parse(int argc, char** argv, Options& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     std::string name = argv[i];
-    std::string value;
-    bool hasValue = false;
-    const auto equals = name.find('=');
-    if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name.resize(equals);
-      hasValue = true;
-    }
     if (name == "--help" || name == "-h") {
       options.help = true;
       continue;
     }
-    if (!hasValue) {
+    std::string value;
+    const auto equals = name.find('=');
+    const bool inlineValue = name.rfind("--", 0) == 0 && equals != std::string::npos;
+    if (inlineValue) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+    }
+    if (!TakesValue(name)) {
+      error = "unknown argument " + name;
+      return false;
+    }
+    if (!inlineValue) {
       if (i + 1 >= argc) {
-        error = name.rfind("--", 0) == 0 ? name + " needs a value" : "unknown argument " + name;
+        error = name + " needs a value";
         return false;
       }
       value = argv[++i];
     }
-    long n = 0;
-    if (name == "--com" && ParseInt(value, 1, 99, n)) {
-      options.com = static_cast<int>(n);
-    } else if (name == "--address" && ParseInt(value, 0, 126, n)) {
-      options.addresses.push_back(static_cast<uint8_t>(n));
-    } else if (name == "--firmware" && rq30::sim::ParseFirmware(value, options.firmware)) {
-    } else if (name == "--drop" && ParseInt(value, 0, 1000000, n)) {
-      options.faults.dropReplies = static_cast<int>(n);
-    } else if (name == "--corrupt" && ParseInt(value, 0, 1000000, n)) {
-      options.faults.corruptReplies = static_cast<int>(n);
-    } else if (name == "--nak" && ParseInt(value, 1, 255, n)) {
-      options.faults.nakCode = static_cast<uint8_t>(n);
-    } else if (name == "--gap" && ParseInt(value, 0, 10000, n)) {
-      options.faults.gapMs = static_cast<int>(n);
-    } else if (name == "--delay" && ParseInt(value, 0, 60000, n)) {
-      options.faults.delayMs = static_cast<int>(n);
-    } else if (name == "--baud" && ParseInt(value, 50, 4000000, n)) {
-      options.faults.baud = static_cast<int>(n);
-    } else {
-      const bool known = name == "--com" || name == "--address" || name == "--firmware" ||
-                         name == "--drop" || name == "--corrupt" || name == "--nak" ||
-                         name == "--gap" || name == "--delay" || name == "--baud";
-      error = known ? "bad value for " + name + ": " + value : "unknown option " + name;
+    if (!Apply(name, value, options)) {
+      error = "bad value for " + name + ": " + value;
       return false;
     }
   }

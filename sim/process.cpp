@@ -43,7 +43,9 @@ void Process::SetFault(uint8_t code) {
   UpdateLive(Measured());
 }
 
-double Process::Measured() const { return load_ + image_.sensor.offs; }
+double Process::Measured() const {
+  return load_ + image_.sensor.offs;
+}
 
 void Process::Tick() {
   const double pv = Measured();
@@ -179,6 +181,10 @@ bool Process::Alarm(const AlarmTable& alarm, bool& active, double pv, double sp)
 
 void Process::Record(double pv) {
   const int rate = std::max(1, image_.address.rate);
+  if (rate != recordRate_) {
+    recordRate_ = rate;  // a new rate counts from when it was set
+    recordTicks_ = 0;
+  }
   if (++recordTicks_ < rate * kTicksPerSecond) return;
   recordTicks_ = 0;
   auto& index = image_.recordMemory.ringIndex;

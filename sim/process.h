@@ -54,11 +54,12 @@ class Process {
   int64_t pendingUs_ = 0;
   int64_t ticks_ = 0;
   int recordTicks_ = 0;
+  int recordRate_ = 0;
 
   double heater_;
   double load_;
-  double heat_ = 0;  // power into the heater, 0..1
-  double cool_ = 0;  // cooling, 0..1
+  double heat_ = 0;    // power into the heater, 0..1
+  double cool_ = 0;    // cooling, 0..1
   double output_ = 0;  // percent
   bool relay1_ = false;
   bool relay2_ = false;

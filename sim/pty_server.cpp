@@ -34,7 +34,9 @@ int PollMs(microseconds span) {
 
 PtyServer::PtyServer(ControllerModel& model) : model_(model) {}
 
-PtyServer::~PtyServer() { PullPlug(); }
+PtyServer::~PtyServer() {
+  PullPlug();
+}
 
 void PtyServer::Open() {
   master_ = posix_openpt(O_RDWR | O_NOCTTY);
@@ -80,7 +82,14 @@ void PtyServer::Close() {
 
 void PtyServer::Start() {
   if (Serving()) return;
-  if (master_ < 0) Open();
+  if (master_ < 0) {
+    Open();
+  } else {
+    // What was sent while nobody listened is lost, as with a controller that was off.
+    uint8_t discard[256];
+    while (read(master_, discard, sizeof discard) > 0) {
+    }
+  }
   if (wake_[0] < 0 && pipe(wake_) != 0) Fail("no pipe");
   stop_ = false;
   pending_.clear();
@@ -172,8 +181,8 @@ void PtyServer::Serve(const std::vector<uint8_t>& request) {
   // The pty delivered the request at once; on a real line its last byte
   // arrives only after the wire time of the whole telegram.
   if (timing.baud > 0) {
-    const auto wire = microseconds(1000000LL * kBitsPerByte * static_cast<long long>(request.size()) /
-                                   timing.baud);
+    const auto wire = microseconds(1000000LL * kBitsPerByte *
+                                   static_cast<long long>(request.size()) / timing.baud);
     if (!WaitFor(wire)) return;
   }
   if (reply.empty()) return;

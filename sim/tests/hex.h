@@ -32,9 +32,18 @@ inline std::vector<uint8_t> Hex(const std::string& text) {
 inline std::vector<uint8_t> WriteRequest(int table, int offset, const std::vector<uint8_t>& data,
                                          uint8_t to = 5) {
   const auto le = static_cast<uint8_t>(data.size() + 8);
-  std::vector<uint8_t> t = {0x68, le, le, 0x68, to, 0x00, 0x63, 0x02,
-                            static_cast<uint8_t>(table), static_cast<uint8_t>(data.size()),
-                            static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset)};
+  std::vector<uint8_t> t = {0x68,
+                            le,
+                            le,
+                            0x68,
+                            to,
+                            0x00,
+                            0x63,
+                            0x02,
+                            static_cast<uint8_t>(table),
+                            static_cast<uint8_t>(data.size()),
+                            static_cast<uint8_t>(offset >> 8),
+                            static_cast<uint8_t>(offset)};
   t.insert(t.end(), data.begin(), data.end());
   unsigned sum = 0;
   for (std::size_t i = 4; i < t.size(); ++i) sum += t[i];
@@ -45,9 +54,18 @@ inline std::vector<uint8_t> WriteRequest(int table, int offset, const std::vecto
 
 // A read request for `length` bytes of `table` at `offset`, to address 5 from 0.
 inline std::vector<uint8_t> ReadRequest(int table, int length, int offset = 0, uint8_t to = 5) {
-  std::vector<uint8_t> t = {0x68, 0x08, 0x08, 0x68, to, 0x00, 0x6C, 0x01,
-                            static_cast<uint8_t>(table), static_cast<uint8_t>(length),
-                            static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset)};
+  std::vector<uint8_t> t = {0x68,
+                            0x08,
+                            0x08,
+                            0x68,
+                            to,
+                            0x00,
+                            0x6C,
+                            0x01,
+                            static_cast<uint8_t>(table),
+                            static_cast<uint8_t>(length),
+                            static_cast<uint8_t>(offset >> 8),
+                            static_cast<uint8_t>(offset)};
   unsigned sum = 0;
   for (std::size_t i = 4; i < t.size(); ++i) sum += t[i];
   t.push_back(static_cast<uint8_t>(sum));
