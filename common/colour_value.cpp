@@ -20,36 +20,36 @@ bool RoleOfSystemIndex(int index, SystemRole& out) {
     int index;
     SystemRole role;
   } kRoles[] = {
-      {0, {A, QPalette::Button}},             // scroll bar track
-      {1, {A, QPalette::Dark}},               // desktop
-      {2, {A, QPalette::Highlight}},          // active title bar
-      {3, {I, QPalette::Mid}},                // inactive title bar
-      {4, {A, QPalette::Window}},             // menu
-      {5, {A, QPalette::Base}},               // window background
-      {6, {A, QPalette::Shadow}},             // window frame
-      {7, {A, QPalette::WindowText}},         // menu text
-      {8, {A, QPalette::Text}},               // window text
-      {9, {A, QPalette::HighlightedText}},    // title bar text
-      {10, {A, QPalette::Window}},            // active border
-      {11, {I, QPalette::Window}},            // inactive border
-      {12, {A, QPalette::Dark}},              // application workspace
-      {13, {A, QPalette::Highlight}},         // selection
-      {14, {A, QPalette::HighlightedText}},   // selected text
-      {15, {A, QPalette::Button}},            // button face
-      {16, {A, QPalette::Dark}},              // button shadow
-      {17, {D, QPalette::Text}},              // grey text
-      {18, {A, QPalette::ButtonText}},        // button text
-      {19, {I, QPalette::WindowText}},        // inactive title text
-      {20, {A, QPalette::Light}},             // button highlight
-      {21, {A, QPalette::Shadow}},            // 3D dark shadow
-      {22, {A, QPalette::Midlight}},          // 3D light
-      {23, {A, QPalette::ToolTipText}},       // tooltip text
-      {24, {A, QPalette::ToolTipBase}},       // tooltip background
-      {26, {A, QPalette::Link}},              // hot-tracked item
-      {27, {A, QPalette::Highlight}},         // active title gradient
-      {28, {I, QPalette::Mid}},               // inactive title gradient
-      {29, {A, QPalette::Highlight}},         // menu highlight
-      {30, {A, QPalette::Window}},            // menu bar
+      {0, {A, QPalette::Button}},            // scroll bar track
+      {1, {A, QPalette::Dark}},              // desktop
+      {2, {A, QPalette::Highlight}},         // active title bar
+      {3, {I, QPalette::Mid}},               // inactive title bar
+      {4, {A, QPalette::Window}},            // menu
+      {5, {A, QPalette::Base}},              // window background
+      {6, {A, QPalette::Shadow}},            // window frame
+      {7, {A, QPalette::WindowText}},        // menu text
+      {8, {A, QPalette::Text}},              // window text
+      {9, {A, QPalette::HighlightedText}},   // title bar text
+      {10, {A, QPalette::Window}},           // active border
+      {11, {I, QPalette::Window}},           // inactive border
+      {12, {A, QPalette::Dark}},             // application workspace
+      {13, {A, QPalette::Highlight}},        // selection
+      {14, {A, QPalette::HighlightedText}},  // selected text
+      {15, {A, QPalette::Button}},           // button face
+      {16, {A, QPalette::Dark}},             // button shadow
+      {17, {D, QPalette::Text}},             // grey text
+      {18, {A, QPalette::ButtonText}},       // button text
+      {19, {I, QPalette::WindowText}},       // inactive title text
+      {20, {A, QPalette::Light}},            // button highlight
+      {21, {A, QPalette::Shadow}},           // 3D dark shadow
+      {22, {A, QPalette::Midlight}},         // 3D light
+      {23, {A, QPalette::ToolTipText}},      // tooltip text
+      {24, {A, QPalette::ToolTipBase}},      // tooltip background
+      {26, {A, QPalette::Link}},             // hot-tracked item
+      {27, {A, QPalette::Highlight}},        // active title gradient
+      {28, {I, QPalette::Mid}},              // inactive title gradient
+      {29, {A, QPalette::Highlight}},        // menu highlight
+      {30, {A, QPalette::Window}},           // menu bar
   };
   for (const auto& entry : kRoles) {
     if (entry.index == index) {
@@ -73,7 +73,9 @@ QColor ColourFromValue(int32_t value, const QPalette& palette) {
                 static_cast<int>((bits >> 16) & 0xFF));
 }
 
-QColor ColourFromValue(int32_t value) { return ColourFromValue(value, QGuiApplication::palette()); }
+QColor ColourFromValue(int32_t value) {
+  return ColourFromValue(value, QGuiApplication::palette());
+}
 
 int32_t ValueFromColour(const QColor& colour) {
   const QColor rgb = colour.toRgb();

@@ -18,7 +18,9 @@ constexpr int32_t SystemColourValue(int index) {
 constexpr int32_t kButtonFaceColour = SystemColourValue(15);
 constexpr int32_t kRedColour = 0x000000FF;
 
-constexpr bool IsSystemColourValue(int32_t value) { return value < 0; }
+constexpr bool IsSystemColourValue(int32_t value) {
+  return value < 0;
+}
 
 // A system colour takes its index from the low byte (as Windows does) and its
 // colour from `palette`: 15 button face -> QPalette::Button, 5 window

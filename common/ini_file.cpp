@@ -11,7 +11,9 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string Trim(const std::string& text, size_t begin, size_t end) {
   while (begin < end && IsBlank(text[begin])) ++begin;
@@ -145,7 +147,8 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
     return;
   }
   size_t after = SectionEnd(header);
-  while (after > header + 1 && Trim(lines_[after - 1].text, 0, lines_[after - 1].text.size()).empty()) {
+  while (after > header + 1 &&
+         Trim(lines_[after - 1].text, 0, lines_[after - 1].text.size()).empty()) {
     --after;
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after),

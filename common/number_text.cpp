@@ -65,8 +65,12 @@ std::string ExponentForm(const Digits& all, bool negative, int significant, char
   return out;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The text without blanks and tabs at either end.
 std::string Trimmed(const std::string& text) {

@@ -14,6 +14,8 @@ OperatorDialogs& Dialogs() {
   return installed != nullptr ? *installed : real;
 }
 
-void InstallDialogs(OperatorDialogs* dialogs) { installed = dialogs; }
+void InstallDialogs(OperatorDialogs* dialogs) {
+  installed = dialogs;
+}
 
 }  // namespace rq30

@@ -21,7 +21,7 @@ struct FileDialogOptions {
   QString filter;
   QString defaultExtension;  // without the dot; added when a typed name has none
   QString initialDir;
-  QString fileName;  // the name offered first; may be a full path
+  QString fileName;               // the name offered first; may be a full path
   bool confirmOverwrite = false;  // save dialogs: ask before replacing a file
 };
 

@@ -14,8 +14,7 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes);
 // Creates a new, uniquely named file in the folder of `path`, writes `bytes`,
 // flushes them to the disk and closes it. On success `tempPath` names it; on
 // failure nothing is left behind.
-bool WriteTemporaryBeside(const std::string& path, const std::string& bytes,
-                          std::string& tempPath);
+bool WriteTemporaryBeside(const std::string& path, const std::string& bytes, std::string& tempPath);
 
 // Atomically replaces `path` (existing or not) by `tempPath`.
 bool MoveOver(const std::string& tempPath, const std::string& path);

@@ -73,7 +73,9 @@ bool MoveOver(const std::string& tempPath, const std::string& path) {
   return std::rename(tempPath.c_str(), path.c_str()) == 0;
 }
 
-void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
+void RemoveFile(const std::string& path) {
+  ::unlink(path.c_str());
+}
 
 }  // namespace platform
 }  // namespace rq30

@@ -18,8 +18,8 @@ namespace {
 // take any file name, whatever the system's ANSI code page.
 std::wstring Wide(const std::string& utf8) {
   if (utf8.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
   return wide;
@@ -65,8 +65,8 @@ bool WriteTemporaryBeside(const std::string& path, const std::string& bytes,
                           std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = path + ".tmp" + std::to_string(GetCurrentProcessId()) + "_" +
-                                  std::to_string(counter++);
+    const std::string candidate =
+        path + ".tmp" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
     // CREATE_NEW fails on an existing name, so no one else's file is touched.
     HANDLE file = CreateFileW(Wide(candidate).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -88,7 +88,9 @@ bool MoveOver(const std::string& tempPath, const std::string& path) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-void RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+void RemoveFile(const std::string& path) {
+  DeleteFileW(Wide(path).c_str());
+}
 
 }  // namespace platform
 }  // namespace rq30

@@ -20,7 +20,9 @@ DialogAnswer DecliningAnswer(DialogButtons buttons) {
 
 }  // namespace
 
-ScriptedDialogs::ScriptedDialogs() { InstallDialogs(this); }
+ScriptedDialogs::ScriptedDialogs() {
+  InstallDialogs(this);
+}
 
 ScriptedDialogs::~ScriptedDialogs() {
   if (&Dialogs() == this) InstallDialogs(nullptr);
@@ -39,8 +41,8 @@ void ScriptedDialogs::Record(const DialogCall& call) {
   if (onCall_) onCall_(call);
 }
 
-DialogAnswer ScriptedDialogs::Message(const QString& text, const QString& caption,
-                                      DialogIcon icon, DialogButtons buttons) {
+DialogAnswer ScriptedDialogs::Message(const QString& text, const QString& caption, DialogIcon icon,
+                                      DialogButtons buttons) {
   DialogCall call;
   call.kind = DialogCall::Kind::kMessage;
   call.text = text;

@@ -9,7 +9,9 @@
 
 namespace rq30 {
 
-IniSettingsStore::IniSettingsStore(std::string path) : path_(std::move(path)) { MakeFolder(); }
+IniSettingsStore::IniSettingsStore(std::string path) : path_(std::move(path)) {
+  MakeFolder();
+}
 
 bool IniSettingsStore::MakeFolder() const {
   const std::filesystem::path folder = std::filesystem::u8path(path_).parent_path();

@@ -19,7 +19,9 @@ constexpr char kStoreKey[] = "QelFW_K47";
 
 // The ANSI registry calls take names in the system code page, Windows-1250
 // on a Czech system; the names the program uses are plain ASCII anyway.
-std::string Ansi(const std::string& utf8) { return Utf8ToCp1250(utf8); }
+std::string Ansi(const std::string& utf8) {
+  return Utf8ToCp1250(utf8);
+}
 
 class KeyHandle {
  public:
@@ -49,8 +51,8 @@ class RegistrySettingsStore : public SettingsStore {
   int32_t ReadInteger(const std::string& section, const std::string& key,
                       int32_t defaultValue) override {
     KeyHandle handle;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_READ,
-                      handle.Out()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_READ, handle.Out()) !=
+        ERROR_SUCCESS) {
       return defaultValue;
     }
     const std::string name = Ansi(key);
@@ -77,8 +79,7 @@ class RegistrySettingsStore : public SettingsStore {
     return ParseStoredInteger(text, value) ? value : defaultValue;
   }
 
-  void WriteInteger(const std::string& section, const std::string& key,
-                    int32_t value) override {
+  void WriteInteger(const std::string& section, const std::string& key, int32_t value) override {
     KeyHandle handle;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, nullptr,
                         REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, handle.Out(),

@@ -27,8 +27,7 @@ class SettingsStore {
   // Throws std::runtime_error("Failed to create key <section>") when the
   // section cannot be created and ("Failed to set data for '<key>'") when the
   // value cannot be written.
-  virtual void WriteInteger(const std::string& section, const std::string& key,
-                            int32_t value) = 0;
+  virtual void WriteInteger(const std::string& section, const std::string& key, int32_t value) = 0;
 };
 
 // Opens the platform's store, creating its root (the registry key or the

@@ -106,11 +106,14 @@ void CommonQtTest::checkIntegerResetsAndFocusesTheField_data() {
   QTest::addColumn<QString>("message");
   QTest::addColumn<QString>("resetText");
   // The two dialogs' own texts: recording rate, chart settings.
-  QTest::newRow("letters, rate") << "abc" << "Je nutné zadávat pouze číslice"
+  QTest::newRow("letters, rate") << "abc"
+                                 << "Je nutné zadávat pouze číslice"
                                  << "1";
-  QTest::newRow("decimal, chart") << "12,5" << "Chyba při zadání číselného textu"
+  QTest::newRow("decimal, chart") << "12,5"
+                                  << "Chyba při zadání číselného textu"
                                   << "0";
-  QTest::newRow("empty") << "" << "Je nutné zadávat pouze číslice"
+  QTest::newRow("empty") << ""
+                         << "Je nutné zadávat pouze číslice"
                          << "1";
 }
 
@@ -166,9 +169,8 @@ void CommonQtTest::checkRange() {
   }
   QCOMPARE(dialogs.Calls().size(), size_t{1});
   const DialogCall& call = dialogs.Calls()[0];
-  QCOMPARE(call.text, QStringLiteral("Je nutné zadávat pouze čísla v rozsahu %1 až %2\n")
-                          .arg(low)
-                          .arg(high));
+  QCOMPARE(call.text,
+           QStringLiteral("Je nutné zadávat pouze čísla v rozsahu %1 až %2\n").arg(low).arg(high));
   QCOMPARE(call.caption, QStringLiteral("EDIT"));
   QCOMPARE(call.icon, DialogIcon::kError);
   QCOMPARE(call.buttons, DialogButtons::kOk);
@@ -185,12 +187,9 @@ void CommonQtTest::scriptedDialogsAnswerInOrderThenDecline() {
   OperatorDialogs& d = Dialogs();
   QCOMPARE(d.Message("q", "Clear", DialogIcon::kWarning, DialogButtons::kYesNo),
            DialogAnswer::kYes);
-  QCOMPARE(d.Message("q", "Clear", DialogIcon::kWarning, DialogButtons::kYesNo),
-           DialogAnswer::kNo);
-  QCOMPARE(d.Message("m", "Komunikace", DialogIcon::kError, DialogButtons::kOk),
-           DialogAnswer::kOk);
-  QCOMPARE(d.Message("m", "x", DialogIcon::kNone, DialogButtons::kOkCancel),
-           DialogAnswer::kCancel);
+  QCOMPARE(d.Message("q", "Clear", DialogIcon::kWarning, DialogButtons::kYesNo), DialogAnswer::kNo);
+  QCOMPARE(d.Message("m", "Komunikace", DialogIcon::kError, DialogButtons::kOk), DialogAnswer::kOk);
+  QCOMPARE(d.Message("m", "x", DialogIcon::kNone, DialogButtons::kOkCancel), DialogAnswer::kCancel);
   QCOMPARE(d.Message("m", "x", DialogIcon::kNone, DialogButtons::kYesNoCancel),
            DialogAnswer::kCancel);
   FileDialogOptions options;

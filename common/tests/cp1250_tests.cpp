@@ -37,7 +37,10 @@ TEST(Cp1250, MissingCharactersAndMalformedUtf8BecomeQuestionMarks) {
       {"emoji is one character", "x😀y", "x?y"},
       {"truncated at the end", "a\xC4", "a?"},
       {"truncated three-byte", "\xE2\x82", "?"},
-      {"bad continuation kept", "\xC4" "a", "?a"},
+      {"bad continuation kept",
+       "\xC4"
+       "a",
+       "?a"},
       {"stray continuations", "\x80\xBF", "??"},
       {"overlong slash", "\xC0\xAF", "??"},
       {"overlong three-byte", "\xE0\x80\xAF", "?"},

@@ -50,10 +50,10 @@ TEST(IniFile, ExistingFileIsUpdatedInPlace) {
              "[PID]\n"
              "PB=9");
   IniFile ini(path);
-  ini.WriteString("ALARM1", "RALA", "0");   // replaced, the file's spelling kept
-  ini.WriteString("ALARM1", "HYST", "1");   // added before the blank line
-  ini.WriteString("PID", "TI", "100");      // added at the very end
-  ini.WriteString("REGO", "TYPE", "2");     // new section at the end
+  ini.WriteString("ALARM1", "RALA", "0");  // replaced, the file's spelling kept
+  ini.WriteString("ALARM1", "HYST", "1");  // added before the blank line
+  ini.WriteString("PID", "TI", "100");     // added at the very end
+  ini.WriteString("REGO", "TYPE", "2");    // new section at the end
   ini.Flush();
   EXPECT_EQ(ReadBytes(path),
             "; parametry z d\xEDlny\r\n"
@@ -110,8 +110,7 @@ TEST(IniFile, ReadingFollowsThePrivateProfileRules) {
       {"CHYBI", "KLIC", "<default>"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ini.ReadString(c.section, c.key, "<default>"), c.value)
-        << c.section << "/" << c.key;
+    EXPECT_EQ(ini.ReadString(c.section, c.key, "<default>"), c.value) << c.section << "/" << c.key;
   }
 }
 
@@ -164,8 +163,8 @@ TEST(IniFile, FailedWriteLeavesTheOldFile) {
   std::filesystem::create_directory(folder);
   const std::string path = folder + "/set.ini";
   WriteBytes(path, "[A]\r\nK=old\r\n");
-  std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
-                                           std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   IniFile ini(path);
   ini.WriteString("A", "K", "new");
   EXPECT_THROW(ini.Flush(), std::runtime_error);

@@ -132,12 +132,23 @@ TEST(ParseInt, Table) {
     bool ok;
     long value;
   } cases[] = {
-      {"200", true, 200},       {" -5 ", true, -5},   {"+7", true, 7},
-      {"007", true, 7},         {"", false, 0},       {"-", false, 0},
-      {"1.5", false, 0},        {"1,5", false, 0},    {"12a", false, 0},
-      {"abc", false, 0},        {"1 0", false, 0},    {"--1", false, 0},
-      {max, true, LONG_MAX},    {min, true, LONG_MIN}, {aboveMax, false, 0},
-      {belowMin, false, 0},     {"99999999999999999999999", false, 0},
+      {"200", true, 200},
+      {" -5 ", true, -5},
+      {"+7", true, 7},
+      {"007", true, 7},
+      {"", false, 0},
+      {"-", false, 0},
+      {"1.5", false, 0},
+      {"1,5", false, 0},
+      {"12a", false, 0},
+      {"abc", false, 0},
+      {"1 0", false, 0},
+      {"--1", false, 0},
+      {max, true, LONG_MAX},
+      {min, true, LONG_MIN},
+      {aboveMax, false, 0},
+      {belowMin, false, 0},
+      {"99999999999999999999999", false, 0},
   };
   for (const auto& c : cases) {
     long out = -42;

@@ -83,7 +83,9 @@ TEST(ReadWholeFile, TellsMissingFromUnreadable) {
 }
 
 TEST(JoinCrLfCp1250, EveryLineEndsInCrLf) {
-  EXPECT_EQ(JoinCrLfCp1250({"Měření", "", "中"}), "M\xEC\xF8" "en\xED\r\n\r\n?\r\n");
+  EXPECT_EQ(JoinCrLfCp1250({"Měření", "", "中"}),
+            "M\xEC\xF8"
+            "en\xED\r\n\r\n?\r\n");
   EXPECT_EQ(JoinCrLfCp1250({}), "");
 }
 

@@ -88,9 +88,9 @@ TEST_F(SettingsIniTest, MalformedValuesGiveTheDefault) {
     const char* text;
     int32_t expected;
   } cases[] = {
-      {"abc", 200},   {"", 200},           {"12abc", 200},      {"1,5", 200},
-      {"0x10", 200},  {"2147483648", 200}, {"-2147483649", 200}, {" 300 ", 300},
-      {"-5", -5},     {"+40", 40},
+      {"abc", 200},  {"", 200},           {"12abc", 200},       {"1,5", 200},
+      {"0x10", 200}, {"2147483648", 200}, {"-2147483649", 200}, {" 300 ", 300},
+      {"-5", -5},    {"+40", 40},
   };
   std::filesystem::create_directories(dir_.File("config/QelFW_K47"));
   for (const auto& c : cases) {
