@@ -1,0 +1,236 @@
+#include "unitport.h"
+
+#include <QKeyEvent>
+
+#include "error_box.h"
+#include "operator_dialogs.h"
+#include "ui_unitport.h"
+
+namespace {
+
+const int kRates[] = {110,   300,   600,   1200,   2400,   4800,   9600,
+                      19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr int kScanEnd = 127;  // the broadcast address is never probed
+constexpr int kGridColumns = 16;
+
+}  // namespace
+
+Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::Tport>()), store_(store), link_(link) {
+  ui->setupUi(this);
+  setFixedSize(sizeHint());
+  for (int i = 0; i <= 126; ++i) {
+    ui->cb_da->addItem(QString::number(i));
+    ui->cb_sa->addItem(QString::number(i));
+  }
+  for (int r = 0; r < ui->str_tab->rowCount(); ++r) {
+    for (int c = 0; c < ui->str_tab->columnCount(); ++c) {
+      ui->str_tab->setItem(r, c, new QTableWidgetItem());
+    }
+  }
+  link_.SetPort(&port_);
+
+  // User choices only: the dialog's own selections never trigger these.
+  connect(ui->cb_com, qOverload<int>(&QComboBox::activated), this,
+          [this](int i) { rq30::Guarded([&] { cb_comChange(i); }); });
+  connect(ui->cb_baudrate, qOverload<int>(&QComboBox::activated), this,
+          [this](int i) { rq30::Guarded([&] { cb_baudrateChange(i); }); });
+  connect(ui->cb_da, qOverload<int>(&QComboBox::activated), this, &Tport::cb_daChange);
+  connect(ui->cb_sa, qOverload<int>(&QComboBox::activated), this, &Tport::cb_saChange);
+  connect(ui->tl_ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui->tl_cancel, &QPushButton::clicked, this,
+          [this] { rq30::Guarded([&] { tl_cancelClick(); }); });
+  connect(ui->tl_najit, &QPushButton::clicked, this, &Tport::tl_najitClick);
+  connect(ui->tl_prerusit, &QPushButton::clicked, this, &Tport::tl_prerusitClick);
+  Timer1.setInterval(100);
+  connect(&Timer1, &QTimer::timeout, this, &Tport::Timer1Timer);
+
+  rq30::Guarded([&] { FormCreate(); });
+}
+
+Tport::~Tport() = default;
+
+void Tport::FormCreate() {
+  computerAddress_ = store_.ReadInteger("ADRESA", "SA", 0);
+  deviceAddress_ = store_.ReadInteger("ADRESA", "DA", 0);
+  const int number = store_.ReadInteger("PORT", "COM", 1);
+  port_.SetBaudRate(store_.ReadInteger("PORT", "BAUDRATE", rq30::kDefaultBaudRate));
+
+  Select(ui->cb_sa, computerAddress_);
+  link_.SetComputerAddress(computerAddress_);
+  Select(ui->cb_da, deviceAddress_);
+  link_.SetDeviceAddress(deviceAddress_);
+
+  for (int rate : kRates) ui->cb_baudrate->addItem(QString::number(rate));
+  SelectBaud(port_.BaudRate());
+
+  Select(ui->cb_com, number);
+  rq30::Guarded([&] { OpenNumber(number); });
+  saved_ = Current();
+}
+
+void Tport::showEvent(QShowEvent* event) {
+  FormShow();
+  QDialog::showEvent(event);
+}
+
+void Tport::FormShow() {
+  // The parameter editor may have moved the controller to a new address.
+  deviceAddress_ = link_.GetDeviceAddress();
+  Select(ui->cb_da, deviceAddress_);
+  saved_ = Current();
+}
+
+// Esc means "Storno", with its question; the close box only closes.
+void Tport::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (ui->tl_cancel->isEnabled()) ui->tl_cancel->click();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+Tport::Settings Tport::Current() const {
+  return {port_.PortNumber(), port_.BaudRate(), deviceAddress_, computerAddress_};
+}
+
+void Tport::Select(QComboBox* list, int index) {
+  const QSignalBlocker quiet(list);
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+void Tport::SelectBaud(int baud) {
+  const QSignalBlocker quiet(ui->cb_baudrate);
+  ui->cb_baudrate->setCurrentIndex(ui->cb_baudrate->findText(QString::number(baud)));
+}
+
+// A failed open leaves no line and the list on "žádný port"; the error
+// still reaches the operator.
+void Tport::OpenNumber(int number) {
+  try {
+    port_.ClosePort();
+    port_.OpenPort(number);
+  } catch (...) {
+    Select(ui->cb_com, 0);
+    throw;
+  }
+}
+
+void Tport::ApplyRate() {
+  try {
+    port_.ApplyLineSettings();
+  } catch (...) {
+    Select(ui->cb_com, 0);
+    throw;
+  }
+}
+
+void Tport::cb_comChange(int index) {
+  if (index == 0) {
+    // "žádný port" only records the choice; the open line keeps serving.
+    port_.SetPortNumber(0);
+    return;
+  }
+  OpenNumber(index);
+}
+
+void Tport::cb_baudrateChange(int index) {
+  port_.SetBaudRate(ui->cb_baudrate->itemText(index).toInt());
+  ApplyRate();
+}
+
+void Tport::cb_daChange(int index) {
+  deviceAddress_ = index;
+  link_.SetDeviceAddress(index);
+}
+
+void Tport::cb_saChange(int index) {
+  computerAddress_ = index;
+  link_.SetComputerAddress(index);
+}
+
+void Tport::tl_cancelClick() {
+  const Settings now = Current();
+  if (!(now == saved_)) {
+    const auto answer = rq30::Dialogs().Message(
+        QStringLiteral("Byly provedeny změny v nastavení.\n"
+                       "Opravdu se chceš vrátit k původnímu nastavení?"),
+        QStringLiteral("Dotaz"), rq30::DialogIcon::kQuestion, rq30::DialogButtons::kYesNo);
+    if (answer != rq30::DialogAnswer::kYes) {
+      saved_ = now;
+    } else {
+      // Each setting goes back as if the operator had chosen it again.
+      const Settings back = saved_;
+      if (now.port != back.port) {
+        Select(ui->cb_com, back.port);
+        rq30::Guarded([&] { cb_comChange(back.port); });
+      }
+      if (now.baud != back.baud) {
+        SelectBaud(back.baud);
+        port_.SetBaudRate(back.baud);
+        rq30::Guarded([&] { ApplyRate(); });
+      }
+      if (now.device != back.device) {
+        Select(ui->cb_da, back.device);
+        cb_daChange(back.device);
+      }
+      if (now.computer != back.computer) {
+        Select(ui->cb_sa, back.computer);
+        cb_saChange(back.computer);
+      }
+    }
+  }
+  reject();
+}
+
+void Tport::done(int result) {
+  rq30::Guarded([&] {
+    store_.WriteInteger("ADRESA", "SA", computerAddress_);
+    store_.WriteInteger("ADRESA", "DA", deviceAddress_);
+    store_.WriteInteger("PORT", "BAUDRATE", port_.BaudRate());
+    // No port is stored as COM1, so the next start has a line to try.
+    if (port_.PortNumber() == 0) port_.SetPortNumber(1);
+    store_.WriteInteger("PORT", "COM", port_.PortNumber());
+  });
+  QDialog::done(result);
+}
+
+void Tport::SetScanning(bool scanning) {
+  ui->tl_prerusit->setEnabled(scanning);
+  for (QWidget* w : {static_cast<QWidget*>(ui->tl_ok), static_cast<QWidget*>(ui->tl_cancel),
+                     static_cast<QWidget*>(ui->cb_sa), static_cast<QWidget*>(ui->cb_da),
+                     static_cast<QWidget*>(ui->cb_com), static_cast<QWidget*>(ui->cb_baudrate)}) {
+    w->setEnabled(!scanning);
+  }
+}
+
+void Tport::tl_najitClick() {
+  SetScanning(true);
+  for (int a = 0; a < kScanEnd; ++a) {
+    ui->str_tab->item(a / kGridColumns, a % kGridColumns)->setText(QStringLiteral(" "));
+  }
+  scanPosition_ = 0;
+  Timer1.start();
+}
+
+void Tport::Timer1Timer() {
+  if (scanPosition_ >= kScanEnd) return;
+  const int remembered = link_.GetDeviceAddress();
+  const int row = scanPosition_ / kGridColumns;
+  const int column = scanPosition_ % kGridColumns;
+  ui->str_tab->setCurrentCell(row, column);
+  link_.SetDeviceAddress(scanPosition_);
+  if (link_.ProbeAddress()) ui->str_tab->item(row, column)->setText(QString::number(scanPosition_));
+  ++scanPosition_;
+  // The main window's polls between two ticks must reach the configured controller.
+  link_.SetDeviceAddress(remembered);
+  if (scanPosition_ >= kScanEnd) {
+    Timer1.stop();
+    SetScanning(false);
+  }
+}
+
+void Tport::tl_prerusitClick() {
+  Timer1.stop();
+  SetScanning(false);
+}
