@@ -1,0 +1,126 @@
+// What the chart puts on pixels: segment colours, walls and panel, in the
+// flat and the 3D view.
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+
+#include "line_chart.h"
+
+using rq30::LineChart;
+
+namespace {
+
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kBlue = qRgb(0, 0, 255);
+
+QImage Rendered(LineChart& chart, QSize size = QSize(640, 320)) {
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::magenta);  // anything left unpainted would show
+  QPainter painter(&image);
+  chart.Render(painter, image.rect());
+  return image;
+}
+
+bool Reddish(QRgb c) {
+  return qRed(c) > 100 && qRed(c) > 2 * qBlue(c) && qRed(c) > 2 * qGreen(c);
+}
+bool Bluish(QRgb c) {
+  return qBlue(c) > 100 && qBlue(c) > 2 * qRed(c) && qBlue(c) > 2 * qGreen(c);
+}
+
+}  // namespace
+
+class ChartRenderTests : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia)); }
+
+  void segmentsTakeTheColourOfThePointTheyLeadTo_data() {
+    QTest::addColumn<bool>("view3D");
+    QTest::newRow("flat") << false;
+    QTest::newRow("3D") << true;
+  }
+
+  // Points 1..5 red, 6..10 blue: the segment 5 -> 6 is already blue. Each
+  // segment is sampled at its middle (in 3D in the middle of its ribbon face).
+  void segmentsTakeTheColourOfThePointTheyLeadTo() {
+    QFETCH(bool, view3D);
+    LineChart chart;
+    chart.SetView3D(view3D);
+    chart.SetPercent3D(35);
+    chart.SetWallColour(Qt::white);
+    chart.SetLegendVisible(false);
+    for (int i = 1; i <= 10; ++i)
+      chart.AppendPoint(i, (i % 2) ? 10.0 : 20.0, i <= 5 ? kRed : kBlue);
+    const QImage image = Rendered(chart);
+    const rq30::ChartLayout layout = chart.LayoutFor(image.rect());
+    for (int i = 2; i <= 10; ++i) {
+      const auto& a = chart.PointAt(i - 2);
+      const auto& b = chart.PointAt(i - 1);
+      QPointF middle((layout.mapX(a.x) + layout.mapX(b.x)) / 2,
+                     (layout.mapY(a.y) + layout.mapY(b.y)) / 2);
+      middle += layout.depth / 2;
+      // The pixel that contains the point, not the nearest pixel corner.
+      const QRgb pixel = image.pixel(int(std::floor(middle.x())), int(std::floor(middle.y())));
+      const QString where = QString("segment into point %1: %2").arg(i).arg(pixel, 8, 16);
+      if (i <= 5) {
+        QVERIFY2(Reddish(pixel), qPrintable(where));
+      } else {
+        QVERIFY2(Bluish(pixel), qPrintable(where));
+      }
+    }
+  }
+
+  // The plotting area is filled with the wall colour only once one is set;
+  // the panel takes its own colour; in 3D the side walls are shaded.
+  void wallAndPanelColours() {
+    LineChart chart;
+    chart.SetLegendVisible(false);
+    chart.SetPanelColour(QColor(0, 128, 0));
+    QImage image = Rendered(chart);
+    rq30::ChartLayout layout = chart.LayoutFor(image.rect());
+    QCOMPARE(image.pixel(2, 2), qRgb(0, 128, 0));
+    QCOMPARE(image.pixel(layout.front.center().toPoint()), qRgb(0, 128, 0));  // not filled
+
+    chart.SetWallColour(QColor(255, 255, 0));
+    image = Rendered(chart);
+    QCOMPARE(image.pixel(layout.front.center().toPoint()), qRgb(255, 255, 0));
+
+    chart.SetView3D(true);
+    chart.SetPercent3D(50);
+    image = Rendered(chart);
+    layout = chart.LayoutFor(image.rect());
+    QCOMPARE(image.pixel(layout.BackWall().center().toPoint()), qRgb(255, 255, 0));
+    const QPointF onLeftWall =
+        QPointF(layout.front.left(), layout.front.center().y()) + layout.depth / 2;
+    const QRgb side = image.pixel(onLeftWall.toPoint());
+    QVERIFY(qRed(side) < 255 && qRed(side) > 150 && qBlue(side) < 40);
+    QCOMPARE(image.pixel(2, 2), qRgb(0, 128, 0));
+  }
+
+  void styleReadsBackAsApplied() {
+    LineChart chart;
+    rq30::ChartStyle style;
+    style.view3D = true;
+    style.percent3D = 77;
+    style.wallColour = QColor(1, 2, 3);
+    style.panelColour = QColor(4, 5, 6);
+    chart.SetStyle(style);
+    QVERIFY(chart.Style() == style);
+    QCOMPARE(chart.View3D(), true);
+    QCOMPARE(chart.Percent3D(), 77);
+    QCOMPARE(chart.WallColour(), QColor(1, 2, 3));
+    QCOMPARE(chart.PanelColour(), QColor(4, 5, 6));
+    chart.SetPercent3D(0);
+    QCOMPARE(chart.Percent3D(), 1);
+    chart.SetPercent3D(101);
+    QCOMPARE(chart.Percent3D(), 100);
+    chart.SetWallColour(QColor());  // back to an unfilled area
+    QVERIFY(!chart.WallColour().isValid());
+  }
+};
+
+QTEST_MAIN(ChartRenderTests)
+#include "chart_render_tests.moc"
