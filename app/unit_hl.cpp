@@ -1,0 +1,374 @@
+#include "unit_hl.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QLocale>
+#include <QStyle>
+#include <algorithm>
+#include <random>
+
+#include "colour_value.h"
+#include "error_box.h"
+#include "fixed_text.h"
+#include "locale_texts.h"
+#include "line_chart.h"
+#include "operator_dialogs.h"
+#include "ui_unit_hl.h"
+#include "unitport.h"
+
+namespace {
+
+constexpr int32_t kYellow = 0x0000FFFF;
+constexpr int32_t kDesignLeft = 192;
+constexpr int32_t kDesignTop = 107;
+constexpr int32_t kDesignWidth = 718;
+constexpr int32_t kDesignHeight = 523;
+
+// Stored values the dialogs would never accept read as their defaults, so a
+// damaged store cannot make the program rewrite its log every second or
+// keep no chart points.
+int32_t Within(int32_t value, int32_t low, int32_t high, int32_t fallback) {
+  return value >= low && value <= high ? value : fallback;
+}
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+}  // namespace
+
+Tvtq45::Tvtq45(rq30::TableImage& image, rq30::Link& link, QWidget* parent)
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::Tvtq45>()),
+      image_(image),
+      link_(link),
+      clock_([] { return QDateTime::currentDateTime(); }),
+      Chart1(new rq30::LineChart) {
+  ui->setupUi(this);
+  Chart1->setObjectName(QStringLiteral("Chart1"));
+  Chart1->SetTitle(QString());
+  Chart1->SetIntegralX(true);
+  ui->chartArea->layout()->addWidget(Chart1);
+  ui->tl_precist->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+
+  connect(ui->tl_precist, &QPushButton::clicked, this, [this] { rq30::Guarded([&] { tl_precistClick(); }); });
+  connect(ui->check_auto, &QCheckBox::clicked, this,
+          [this](bool on) { rq30::Guarded([&] { check_autoClick(on); }); });
+  connect(ui->check_zapis, &QCheckBox::clicked, this,
+          [this](bool on) { rq30::Guarded([&] { check_zapisClick(on); }); });
+  connect(ui->check_demo, &QCheckBox::clicked, this,
+          [this](bool on) { rq30::Guarded([&] { check_demoClick(on); }); });
+  connect(ui->tl_barva_pera, &QPushButton::clicked, this, [this] { rq30::Guarded([&] { tl_barva_peraClick(); }); });
+
+  connect(ui->mn_novy, &QAction::triggered, this, [this] { rq30::Guarded([&] { mn_novyClick(); }); });
+  connect(ui->mn_ulozit, &QAction::triggered, this, [this] { rq30::Guarded([&] { Save(); }); });
+  connect(ui->mn_ulozitjako, &QAction::triggered, this, [this] { rq30::Guarded([&] { SaveAs(); }); });
+  connect(ui->mn_exit, &QAction::triggered, this, [this] { rq30::Guarded([&] { mn_exitClick(); }); });
+  connect(ui->mn_port, &QAction::triggered, this, [this] { ShowModal(windows_.port); });
+  connect(ui->mn_parametry, &QAction::triggered, this, [this] { rq30::Guarded([&] { mn_parametryClick(); }); });
+  connect(ui->mn_zaznam, &QAction::triggered, this, [this] { ShowModal(windows_.records); });
+  connect(ui->mn_barva, &QAction::triggered, this, [this] { rq30::Guarded([&] { mn_barvaClick(); }); });
+  connect(ui->mn_rychlost_zaznamu, &QAction::triggered, this,
+          [this] { rq30::Guarded([&] { mn_rychlost_zaznamuClick(); }); });
+  connect(ui->mn_about, &QAction::triggered, this, [this] { ShowModal(windows_.about); });
+  connect(ui->mn_ident, &QAction::triggered, this, [this] { ShowModal(windows_.ident); });
+
+  Timer1.setInterval(200);
+  connect(&Timer1, &QTimer::timeout, this, [this] { rq30::Guarded([&] { Timer1Timer(); }); });
+
+  FormCreate();
+  Timer1.start();
+}
+
+Tvtq45::~Tvtq45() = default;
+
+void Tvtq45::FormCreate() {
+  settingsStore_ = rq30::OpenSettingsStore();
+  penColour_ = rq30::kRedColour;
+  gridColour_ = rq30::kButtonFaceColour;
+  backColour_ = rq30::kButtonFaceColour;
+  // A setting of the wrong type stops the restoring at that key; what was
+  // not restored keeps its design value for this run.
+  rq30::Guarded([&] { RestoreSettings(); });
+  recordTicks_ = 0;
+  saveTicks_ = 0;
+  sampleNumber_ = 0;
+}
+
+void Tvtq45::RestoreSettings() {
+  rq30::SettingsStore& s = *settingsStore_;
+  const int left = s.ReadInteger("DESKTOP", "Left", x());
+  const int top = s.ReadInteger("DESKTOP", "Top", y());
+  const int height = s.ReadInteger("DESKTOP", "Height", this->height());
+  const int width = s.ReadInteger("DESKTOP", "Width", this->width());
+  move(left, top);
+  resize(width, height);
+
+  penColour_ = s.ReadInteger("GRAF", "PERO", rq30::kRedColour);
+  gridColour_ = s.ReadInteger("GRAF", "MRIZ", rq30::kButtonFaceColour);
+  backColour_ = s.ReadInteger("GRAF", "POZADI", rq30::kButtonFaceColour);
+  view3D_ = s.ReadInteger("GRAF", "G3D", 1) != 0;
+  percent3D_ = Within(s.ReadInteger("GRAF", "R3D", 35), 1, 100, 35);
+  pointLimit_ = Within(s.ReadInteger("GRAF", "POCET", 200), 10, 100000, 200);
+
+  const int unit = s.ReadInteger("ZAZNAM", "JEDNOTKY", 1);
+  const int rate = Within(s.ReadInteger("ZAZNAM", "LIST", 1), 1, 1000, 1);
+  const int saveMinutes = Within(s.ReadInteger("ZAZNAM", "SOUBOR", 15), 1, 60, 15);
+  SetRecordingPanels(rate, unit == 1 || unit == 60 ? unit : 1, saveMinutes);
+
+  Paint(ui->pa_barva_pera, penColour_);
+  ApplyChartLook();
+}
+
+void Tvtq45::SetRecordingPanels(int rate, int unit, int saveMinutes) {
+  rateTag_ = rate;
+  unitTag_ = unit;
+  saveTag_ = saveMinutes;
+  ui->pa_zaznam->setText(QString::number(rate));
+  ui->pa_soubor->setText(QString::number(saveMinutes));
+  ui->pa_jednotky->setText(unit == 1 ? QStringLiteral("s") : QStringLiteral("min"));
+}
+
+void Tvtq45::ApplyChartLook() {
+  Chart1->SetPanelColour(rq30::ColourFromValue(backColour_));
+  Chart1->SetWallColour(rq30::ColourFromValue(gridColour_));
+  Chart1->SetPercent3D(percent3D_);
+  Chart1->SetView3D(view3D_);
+}
+
+// Any way of closing the window stores the settings; only "&Konec" saves the
+// log first.
+void Tvtq45::closeEvent(QCloseEvent* event) {
+  rq30::Guarded([&] { FormClose(); });
+  Timer1.stop();
+  QMainWindow::closeEvent(event);
+}
+
+void Tvtq45::FormClose() {
+  rq30::SettingsStore& s = *settingsStore_;
+  s.WriteInteger("DESKTOP", "Top", y());
+  s.WriteInteger("DESKTOP", "Left", x());
+  s.WriteInteger("DESKTOP", "Height", height());
+  s.WriteInteger("DESKTOP", "Width", width());
+  s.WriteInteger("GRAF", "PERO", penColour_);
+  s.WriteInteger("GRAF", "MRIZ", gridColour_);
+  s.WriteInteger("GRAF", "POZADI", backColour_);
+  s.WriteInteger("GRAF", "G3D", view3D_ ? 1 : 0);
+  s.WriteInteger("GRAF", "R3D", percent3D_);
+  s.WriteInteger("GRAF", "POCET", pointLimit_);
+  s.WriteInteger("ZAZNAM", "LIST", rateTag_);
+  s.WriteInteger("ZAZNAM", "SOUBOR", saveTag_);
+  s.WriteInteger("ZAZNAM", "JEDNOTKY", unitTag_);
+}
+
+void Tvtq45::Paint(QLabel* panel, int32_t colourValue) {
+  QPalette palette = panel->palette();
+  palette.setColor(QPalette::Window, rq30::ColourFromValue(colourValue));
+  panel->setPalette(palette);
+  panel->setProperty("colourValue", colourValue);
+}
+
+void Tvtq45::Timer1Timer() {
+  const int second = clock_().time().second();
+  if (second == lastSecond_) return;
+  lastSecond_ = second;
+  if (ui->check_demo->isChecked()) {
+    GenerateDemoSample();
+    return;
+  }
+  if (ui->check_auto->isChecked()) {
+    RecordSample();
+    if (ui->check_zapis->isChecked()) SaveLogPeriodically();
+  }
+}
+
+void Tvtq45::tl_precistClick() { ShowLiveValues(); }
+
+void Tvtq45::ShowLiveValues() {
+  link_.ReadTable(11);  // a failed read shows the last values read
+  const rq30::LiveTable& live = image_.live;
+  ui->pa_measure->setText(rq30::FixedText(live.measured, 5, 2));
+  ui->pa_sp->setText(rq30::FixedText(live.setpoint, 5, 2));
+  ui->bar_yout->setValue(std::clamp(live.output, 0, 1000));
+  ui->lb_yout->setText(rq30::FixedText(live.output * 0.1, 4, 1));
+  ui->lb_ts->setText(rq30::FixedText(live.terminal, 5, 2));
+  QLabel* relays[] = {ui->pa_re1, ui->pa_re2, ui->pa_re3, ui->pa_re4};
+  for (int n = 0; n < 4; ++n) {
+    Paint(relays[n], (live.relays >> n) & 1 ? kYellow : rq30::kButtonFaceColour);
+  }
+  if (live.fault != 0) {
+    Paint(ui->pa_porucha, rq30::kRedColour);
+    ui->pa_porucha->setText(QStringLiteral("PORUCHA"));
+  } else {
+    Paint(ui->pa_porucha, rq30::kButtonFaceColour);
+    ui->pa_porucha->setText(QStringLiteral("není porucha"));
+  }
+  AddChartPoint(live.measured);
+}
+
+void Tvtq45::RecordSample() {
+  if (++recordTicks_ < rateTag_ * unitTag_) return;
+  recordTicks_ = 0;
+  ShowLiveValues();
+  const QDateTime now = clock_();
+  log_.Append(rq30::RecordLine(Utf8(ui->pa_measure->text()), Utf8(ui->pa_sp->text()),
+                               Utf8(ui->lb_yout->text()), Utf8(ui->pa_porucha->text()),
+                               Utf8(rq30::LongTimeText(now.time())),
+                               Utf8(rq30::ShortDateText(now.date()))));
+}
+
+void Tvtq45::SaveLogPeriodically() {
+  if (++saveTicks_ < saveTag_ * 60) return;
+  saveTicks_ = 0;
+  // Before the operator has chosen a file this is "Záznam Vtq45" in the
+  // working folder.
+  WriteLog(logPath_);
+}
+
+void Tvtq45::StartNewMeasurement() {
+  log_.Clear();
+  const QDateTime now = clock_();
+  log_.AppendHeader(Utf8(rq30::ShortDateText(now.date())), Utf8(rq30::LongTimeText(now.time())));
+  ShowLiveValues();
+  RecordSample();
+  ClearChart();
+  recordTicks_ = 0;
+  saveTicks_ = 0;
+}
+
+void Tvtq45::WriteLog(const std::string& path) { log_.WriteTo(path); }
+
+bool Tvtq45::LogFileChosen() const { return ui->mn_novy->isChecked(); }
+
+void Tvtq45::Save() {
+  if (LogFileChosen()) {
+    WriteLog(logPath_);
+    return;
+  }
+  rq30::FileDialogOptions options;
+  options.title = QStringLiteral("Uložit jako");
+  options.filter = QStringLiteral("Textový soubor [*.txt]|*.txt");
+  options.defaultExtension = QStringLiteral("TXT");
+  options.fileName = QString::fromStdString(logPath_);
+  options.confirmOverwrite = confirmOverwrite_;
+  const QString chosen = rq30::Dialogs().SaveFile(options);
+  if (chosen.isEmpty()) return;
+  logPath_ = Utf8(chosen);
+  // A failed write leaves the flag and the path panel as they were.
+  WriteLog(logPath_);
+  ui->pa_path->setText(chosen);
+  ui->mn_novy->setChecked(true);
+}
+
+void Tvtq45::SaveAs() {
+  ui->mn_novy->setChecked(false);
+  confirmOverwrite_ = true;
+  Save();
+}
+
+void Tvtq45::mn_novyClick() {
+  // The menu item's check mark is the chosen flag, not a toggle of its own.
+  ui->mn_novy->setChecked(!ui->mn_novy->isChecked());
+  StartNewMeasurement();
+  SaveAs();
+}
+
+void Tvtq45::mn_exitClick() {
+  Save();  // a failed write stops the exit here: line and window stay open
+  if (windows_.port) windows_.port->Port().ClosePort();
+  close();
+}
+
+bool Tvtq45::AskToClear() {
+  return rq30::Dialogs().Message(QStringLiteral("Chceš vymazat naměřená data?"),
+                                 QStringLiteral("Clear"), rq30::DialogIcon::kWarning,
+                                 rq30::DialogButtons::kYesNo) == rq30::DialogAnswer::kYes;
+}
+
+void Tvtq45::check_autoClick(bool checked) {
+  if (!checked) return;
+  Timer1.stop();
+  rq30::Guarded([&] {
+    if (ChartPointCount() >= 1 && AskToClear()) {
+      StartNewMeasurement();
+      if (LogFileChosen()) SaveAs();
+    }
+  });
+  Timer1.start();
+}
+
+void Tvtq45::check_zapisClick(bool checked) {
+  if (!checked) return;
+  Timer1.stop();
+  rq30::Guarded([&] {
+    if (AskToClear()) StartNewMeasurement();
+    SaveAs();
+  });
+  Timer1.start();
+}
+
+void Tvtq45::check_demoClick(bool checked) {
+  Timer1.stop();
+  ui->check_zapis->setEnabled(!checked);
+  ui->check_auto->setEnabled(!checked);
+  if (checked && AskToClear()) ClearChart();
+  Timer1.start();
+}
+
+// "More than" the limit: a series that is never cleared settles at the
+// limit + 1 points.
+void Tvtq45::AddChartPoint(double value) {
+  if (Chart1->PointCount() > pointLimit_) Chart1->RemoveOldest();
+  ++sampleNumber_;
+  const int rows = Chart1->LegendRows();
+  if (Chart1->PointCount() > rows) Chart1->SetLegendFirst(Chart1->PointCount() - rows);
+  Chart1->AppendPoint(sampleNumber_, value, rq30::ColourFromValue(penColour_).rgb());
+}
+
+void Tvtq45::ClearChart() {
+  Chart1->ClearPoints();
+  sampleNumber_ = 0;
+}
+
+int Tvtq45::ChartPointCount() const { return Chart1->PointCount(); }
+
+// Demo data for trying the window without a controller. The generator is
+// never seeded, so every run shows the same sequence.
+void Tvtq45::GenerateDemoSample() {
+  static std::minstd_rand random;
+  auto below = [](unsigned n) { return static_cast<int>(random() % n); };
+  const QLocale locale;
+  const int r = below(10);
+  ui->lb_ts->setText(locale.toString(21.01 + 0.01 * r, 'g', 15));
+  const int v = below(100);
+  ui->pa_measure->setText(locale.toString(v));
+  ui->pa_porucha->setText(QStringLiteral("DEMO"));
+  ui->pa_sp->setText(QStringLiteral("55,00"));
+  const int output = below(50);
+  ui->lb_yout->setText(QString::number(output));
+  ui->bar_yout->setValue(output * 10);
+  Paint(ui->pa_re1, v > 55 ? kYellow : rq30::kButtonFaceColour);
+  Paint(ui->pa_re2, v > 55 ? rq30::kButtonFaceColour : kYellow);
+  Paint(ui->pa_re3, v > 75 ? kYellow : rq30::kButtonFaceColour);
+  Paint(ui->pa_re4, v < 35 ? kYellow : rq30::kButtonFaceColour);
+  AddChartPoint(v);
+}
+
+void Tvtq45::tl_barva_peraClick() {
+  const auto colour = rq30::Dialogs().ChooseColour(rq30::ColourFromValue(penColour_));
+  if (!colour) return;
+  penColour_ = rq30::ValueFromColour(*colour);
+  Paint(ui->pa_barva_pera, penColour_);
+}
+
+void Tvtq45::ShowModal(QDialog* window) {
+  if (window) window->exec();
+}
+
+void Tvtq45::mn_parametryClick() {
+  // The editor opens whatever the load achieved.
+  ShowModal(windows_.loader);
+  ShowModal(windows_.editor);
+}
+
+void Tvtq45::mn_barvaClick() { ShowModal(windows_.chartSettings); }
+
+void Tvtq45::mn_rychlost_zaznamuClick() { ShowModal(windows_.recordingRate); }
