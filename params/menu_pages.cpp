@@ -20,11 +20,17 @@ void Select(QComboBox* list, int position) {
 }
 
 // No selection is -1, which a byte slot holds as 255.
-uint8_t PositionByte(const QComboBox* list) { return static_cast<uint8_t>(list->currentIndex()); }
+uint8_t PositionByte(const QComboBox* list) {
+  return static_cast<uint8_t>(list->currentIndex());
+}
 
-void ShowDecimal(QLineEdit* field, float value) { field->setText(rq30::DecimalText(value)); }
+void ShowDecimal(QLineEdit* field, float value) {
+  field->setText(rq30::DecimalText(value));
+}
 
-void ShowWhole(QLineEdit* field, long value) { field->setText(QString::number(value)); }
+void ShowWhole(QLineEdit* field, long value) {
+  field->setText(QString::number(value));
+}
 
 // Accumulates the parsers' results: -1 once any field was rejected.
 class Verdict {
@@ -53,9 +59,13 @@ void Tmenu_mod::ColourLowerLimit(int page) {
   lower->setPalette(palette);
 }
 
-void Tmenu_mod::cb_rala1Change(int) { ColourLowerLimit(kAlarm1); }
+void Tmenu_mod::cb_rala1Change(int) {
+  ColourLowerLimit(kAlarm1);
+}
 
-void Tmenu_mod::cb_rala2Change(int) { ColourLowerLimit(kAlarm2); }
+void Tmenu_mod::cb_rala2Change(int) {
+  ColourLowerLimit(kAlarm2);
+}
 
 void Tmenu_mod::FillAlarm(int page) {
   const rq30::AlarmTable& t = page == kAlarm1 ? image_.alarm1 : image_.alarm2;

@@ -36,7 +36,9 @@ constexpr int kSetpointsTable = 17;
 constexpr int kTimesTable = 18;
 constexpr int kSelectionTable = 16;
 
-bool IsProgramNumber(int p) { return p >= 0 && p < kPrograms; }
+bool IsProgramNumber(int p) {
+  return p >= 0 && p < kPrograms;
+}
 
 // A time typed with decimals is cut toward zero; a number no slot can hold
 // is kept at the slot's limit instead of overflowing.
@@ -112,7 +114,9 @@ QTableWidgetItem* ProgramPage::Cell(int row, int column) const {
   return ui_.tab_comp->item(row, column);
 }
 
-QString ProgramPage::CellText(int row, int column) const { return Cell(row, column)->text(); }
+QString ProgramPage::CellText(int row, int column) const {
+  return Cell(row, column)->text();
+}
 
 void ProgramPage::SetCell(int row, int column, const QString& text) {
   Cell(row, column)->setText(text);
@@ -144,7 +148,9 @@ void ProgramPage::LayoutProgramGrid() {
   ui_.lb_usek->setText(sp ? QStringLiteral("program") : QStringLiteral("úsek"));
 }
 
-int ProgramPage::SelectedProgram() const { return ui_.cb_prog_cis->currentIndex(); }
+int ProgramPage::SelectedProgram() const {
+  return ui_.cb_prog_cis->currentIndex();
+}
 
 void ProgramPage::FillPage() {
   ui_.cb_prog_typ->setCurrentIndex(image_.programSelection.type);
@@ -248,7 +254,9 @@ int ProgramPage::WriteProgram() {
   return ok ? 1 : 0;
 }
 
-void ProgramPage::SelectSegment(int segment) { ui_.cb_usek->setCurrentIndex(segment); }
+void ProgramPage::SelectSegment(int segment) {
+  ui_.cb_usek->setCurrentIndex(segment);
+}
 
 void ProgramPage::HighlightSegment() {
   const int segment = ui_.cb_usek->currentIndex();
@@ -278,7 +286,9 @@ void ProgramPage::tl_addClick() {
   ui_.ed_comp->setFocus();
 }
 
-void ProgramPage::cb_usekChange(int) { HighlightSegment(); }
+void ProgramPage::cb_usekChange(int) {
+  HighlightSegment();
+}
 
 void ProgramPage::ChangeSelection() {
   // The controller's selection changes at once, before any write; whether

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QThread>
@@ -29,12 +30,17 @@ const QString kPcutEntries[] = {
     QStringLiteral("LAST-udržování poslední dosažené SP"),
 };
 
-void SleepPause(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void SleepPause(int milliseconds) {
+  QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
 }  // namespace
 
 Tmenu_mod::Tmenu_mod(rq30::TableImage& image, rq30::Link& link, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::Tmenu_mod>()), image_(image), link_(link),
+    : QDialog(parent),
+      ui_(std::make_unique<Ui::Tmenu_mod>()),
+      image_(image),
+      link_(link),
       pause_(SleepPause) {
   ui_->setupUi(this);
   rq30::ProgramPage::Hooks hooks;
@@ -72,9 +78,13 @@ void Tmenu_mod::ConnectControls() {
   connect(ui_->tl_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void Tmenu_mod::SetPause(PauseFn pause) { pause_ = pause ? std::move(pause) : PauseFn(SleepPause); }
+void Tmenu_mod::SetPause(PauseFn pause) {
+  pause_ = pause ? std::move(pause) : PauseFn(SleepPause);
+}
 
-void Tmenu_mod::Pause(int milliseconds) { pause_(milliseconds); }
+void Tmenu_mod::Pause(int milliseconds) {
+  pause_(milliseconds);
+}
 
 int Tmenu_mod::PageTable(int page) {
   return page >= 0 && page < kPageCount ? kPageTables[page] : -1;
@@ -88,7 +98,9 @@ int Tmenu_mod::TransferTable(int page) const {
   return table;
 }
 
-int Tmenu_mod::ActivePage() const { return ui_->PageControl->currentIndex(); }
+int Tmenu_mod::ActivePage() const {
+  return ui_->PageControl->currentIndex();
+}
 
 void Tmenu_mod::ShowPage(int page) {
   silentPageChange_ = true;
@@ -148,18 +160,27 @@ void Tmenu_mod::ApplyVariantLayout() {
   ui_->PageControl->setTabVisible(kGo, variant_ != 1);
   ui_->PageControl->setTabVisible(kTime, variant_ != 1 && variant_ != 2);
   const bool startTime = variant_ != 1 && variant_ != 2;
-  for (QWidget* w : {static_cast<QWidget*>(ui_->ed_godate), static_cast<QWidget*>(ui_->ed_gohour),
-                     static_cast<QWidget*>(ui_->ed_gomin), static_cast<QWidget*>(ui_->lb_godate),
-                     static_cast<QWidget*>(ui_->lb_gohour), static_cast<QWidget*>(ui_->lb_gomin),
-                     static_cast<QWidget*>(ui_->lb_godate_mn),
-                     static_cast<QWidget*>(ui_->lb_gohour_mn),
-                     static_cast<QWidget*>(ui_->lb_gomin_mn)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(ui_->ed_godate), static_cast<QWidget*>(ui_->ed_gohour),
+        static_cast<QWidget*>(ui_->ed_gomin), static_cast<QWidget*>(ui_->lb_godate),
+        static_cast<QWidget*>(ui_->lb_gohour), static_cast<QWidget*>(ui_->lb_gomin),
+        static_cast<QWidget*>(ui_->lb_godate_mn), static_cast<QWidget*>(ui_->lb_gohour_mn),
+        static_cast<QWidget*>(ui_->lb_gomin_mn)})
     w->setVisible(startTime);
   BuildPcutList();
   if (programs) program_->LayoutProgramGrid();
+  // At the window's show the pages are not visible yet and would keep the
+  // places of the controls just hidden until their next resize.
+  for (QWidget* w : {static_cast<QWidget*>(ui_->gb_nastaveni), static_cast<QWidget*>(ui_->ta_comp),
+                     static_cast<QWidget*>(ui_->ta_go)}) {
+    w->layout()->invalidate();
+    w->layout()->activate();
+  }
 }
 
-void Tmenu_mod::SetProgress(int position) { ui_->bar_load->setValue(position); }
+void Tmenu_mod::SetProgress(int position) {
+  ui_->bar_load->setValue(position);
+}
 
 void Tmenu_mod::ShowProgress(bool shown) {
   ui_->bar_load->setVisible(shown);

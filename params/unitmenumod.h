@@ -29,8 +29,19 @@ class Tmenu_mod : public QDialog {
  public:
   static constexpr int kPageCount = 13;
   enum Page {
-    kComp, kAlarm1, kAlarm2, kPid, kRego, kOnOff, kSens,
-    kDaco, kErro, kOstat, kAdd, kGo, kTime
+    kComp,
+    kAlarm1,
+    kAlarm2,
+    kPid,
+    kRego,
+    kOnOff,
+    kSens,
+    kDaco,
+    kErro,
+    kOstat,
+    kAdd,
+    kGo,
+    kTime
   };
   using PauseFn = std::function<void(int milliseconds)>;
 

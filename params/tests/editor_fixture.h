@@ -26,10 +26,14 @@ inline SimLineOptions LineFor(sim::Firmware firmware) {
 
 inline int VariantOf(sim::Firmware firmware) {
   switch (firmware) {
-    case sim::Firmware::V1: return 1;
-    case sim::Firmware::V2: return 2;
-    case sim::Firmware::V3: return 3;
-    default: return 0;
+    case sim::Firmware::V1:
+      return 1;
+    case sim::Firmware::V2:
+      return 2;
+    case sim::Firmware::V3:
+      return 3;
+    default:
+      return 0;
   }
 }
 

@@ -43,61 +43,122 @@ struct PageCase {
 const std::vector<PageCase>& PageCases() {
   static const std::vector<PageCase> cases = {
       {"COMP v1", Firmware::V1, Tmenu_mod::kComp, 0, 0, {{"ed_comp", "123,50"}}, {}, "42f70000"},
-      {"ALARM 1", Firmware::V3, Tmenu_mod::kAlarm1, 1, 1,
+      {"ALARM 1",
+       Firmware::V3,
+       Tmenu_mod::kAlarm1,
+       1,
+       1,
        {{"ed_splo1", "12,50"}, {"ed_sphi1", "-3,25"}, {"ed_hyst1", "0,75"}},
        {{"cb_rala1", 3}, {"cb_re1", 0}},
        "41480000 c0500000 3f400000 03 00"},
-      {"ALARM 2", Firmware::V3, Tmenu_mod::kAlarm2, 2, 2,
+      {"ALARM 2",
+       Firmware::V3,
+       Tmenu_mod::kAlarm2,
+       2,
+       2,
        {{"ed_splo2", "1,50"}, {"ed_sphi2", "250,00"}, {"ed_hyst2", "2,00"}},
        {{"cb_rala2", 1}, {"cb_re2", 0}},
        "3fc00000 437a0000 40000000 01 00"},
-      {"PID", Firmware::V3, Tmenu_mod::kPid, 4, 4,
+      {"PID",
+       Firmware::V3,
+       Tmenu_mod::kPid,
+       4,
+       4,
        {{"ed_pb", "25,50"}, {"ed_ti", "300,00"}, {"ed_td", "0,25"}},
        {{"cb_tune", 1}},
        "41cc0000 43960000 3e800000 01"},
-      {"REGO", Firmware::V3, Tmenu_mod::kRego, 5, 5,
+      {"REGO",
+       Firmware::V3,
+       Tmenu_mod::kRego,
+       5,
+       5,
        {{"ed_dser", "120"}, {"ed_dead", "5"}, {"ed_ps", "7"}, {"ed_per", "300"}},
        {{"cb_type", 3}, {"cb_f2", 16}, {"cb_tpid", 43}},
        "03 0078 0005 0010 002c 0007 012c"},
-      {"ONOFF", Firmware::V3, Tmenu_mod::kOnOff, 6, 6,
+      {"ONOFF",
+       Firmware::V3,
+       Tmenu_mod::kOnOff,
+       6,
+       6,
        {{"ed_phea", "-2,00"}, {"ed_pcoo", "3,50"}, {"ed_hhea", "0,50"}, {"ed_hcoo", "1,25"}},
        {{"cb_at", 10}, {"cb_onof_re1", 1}, {"cb_onof_re2", 0}},
        "c0000000 40600000 3f000000 3fa00000 000a 01 00"},
-      {"SENS", Firmware::V3, Tmenu_mod::kSens, 3, 3,
+      {"SENS",
+       Firmware::V3,
+       Tmenu_mod::kSens,
+       3,
+       3,
        {{"ed_strs", "-50,00"}, {"ed_ends", "850,00"}, {"ed_offs", "1,50"}},
        {{"cb_sens", 10}, {"cb_dp", 2}, {"cb_komp", 4}},
        "0a 02 c2480000 44548000 3fc00000 04"},
-      {"DACO", Firmware::V3, Tmenu_mod::kDaco, 7, 7,
+      {"DACO",
+       Firmware::V3,
+       Tmenu_mod::kDaco,
+       7,
+       7,
        {{"ed_astr", "10,00"}, {"ed_aend", "90,00"}},
        {{"cb_ain", 1}, {"cb_aout", 3}},
        "01 03 41200000 42b40000"},
-      {"ERRO", Firmware::V3, Tmenu_mod::kErro, 8, 8, {},
+      {"ERRO",
+       Firmware::V3,
+       Tmenu_mod::kErro,
+       8,
+       8,
+       {},
        {{"cb_erro12", 2}, {"cb_erro3", 1}, {"cb_erro4", 2}, {"cb_yout", 2}},
        "02 01 02 02"},
-      {"OST_", Firmware::V3, Tmenu_mod::kOstat, 9, 9,
+      {"OST_",
+       Firmware::V3,
+       Tmenu_mod::kOstat,
+       9,
+       9,
        {{"ed_oplo", "5,00"}, {"ed_ophi", "95,00"}, {"ed_pass", "1234"}},
        {{"cb_filtr", 32}, {"cb_loc", 1}},
        "40a00000 42be0000 0020 04d2 01 00"},
-      {"ADD", Firmware::V3, Tmenu_mod::kAdd, 10, 10,
-       {{"ed_adresa", "0"}, {"ed_zaznam", "1234"}}, {},
+      {"ADD",
+       Firmware::V3,
+       Tmenu_mod::kAdd,
+       10,
+       10,
+       {{"ed_adresa", "0"}, {"ed_zaznam", "1234"}},
+       {},
        "00 04d2"},
-      {"GO v3", Firmware::V3, Tmenu_mod::kGo, 14, 19,
+      {"GO v3",
+       Firmware::V3,
+       Tmenu_mod::kGo,
+       14,
+       19,
        {{"ed_godate", "15"}, {"ed_gohour", "6"}, {"ed_gomin", "30"}},
        {{"cb_go", 1}, {"cb_pend", 2}, {"cb_hold", 1}, {"cb_puc", 4}},
        "01 01 02 04 0f 06 1e"},
-      {"GO v2", Firmware::V2, Tmenu_mod::kGo, 14, 14, {},
+      {"GO v2",
+       Firmware::V2,
+       Tmenu_mod::kGo,
+       14,
+       14,
+       {},
        {{"cb_go", 1}, {"cb_pend", 1}, {"cb_hold", 0}, {"cb_puc", 2}},
        "01 00 01 02"},
-      {"TIME", Firmware::V3, Tmenu_mod::kTime, 15, 15,
-       {{"ed_year", "99"}, {"ed_month", "12"}, {"ed_mday", "31"}, {"ed_hour", "23"},
-        {"ed_min", "59"}, {"ed_sec", "45"}},
+      {"TIME",
+       Firmware::V3,
+       Tmenu_mod::kTime,
+       15,
+       15,
+       {{"ed_year", "99"},
+        {"ed_month", "12"},
+        {"ed_mday", "31"},
+        {"ed_hour", "23"},
+        {"ed_min", "59"},
+        {"ed_sec", "45"}},
        {{"cb_wday", 6}},
        "2d 3b 17 07 1f 0c 63"},
   };
   return cases;
 }
 
-QByteArray Hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
+QByteArray Hex(const char* text) {
+  return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
 
 QByteArray ControllerTable(EditorFixture& f, int table) {
   const TableImage image = f.Controller();
@@ -152,7 +213,8 @@ class MenuPagesTest : public QObject {
     QCOMPARE(requests.size(), std::size_t{1});
     QCOMPARE(requests[0].table, c.wireTable);
     QCOMPARE(requests[0].length, expected.size());
-    for (const auto& [name, text] : c.texts) QCOMPARE(f.Edit(name)->text(), QString::fromUtf8(text));
+    for (const auto& [name, text] : c.texts)
+      QCOMPARE(f.Edit(name)->text(), QString::fromUtf8(text));
     for (const auto& [name, position] : c.picks) QCOMPARE(f.List(name)->currentIndex(), position);
   }
 
@@ -163,8 +225,10 @@ class MenuPagesTest : public QObject {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("message");
-    QTest::newRow("decimal") << int(Tmenu_mod::kAlarm1) << "ed_splo1" << "ed_hyst1" << kNotDecimal;
-    QTest::newRow("whole") << int(Tmenu_mod::kRego) << "ed_dser" << "ed_per" << kNotWhole;
+    QTest::newRow("decimal") << int(Tmenu_mod::kAlarm1) << "ed_splo1"
+                             << "ed_hyst1" << kNotDecimal;
+    QTest::newRow("whole") << int(Tmenu_mod::kRego) << "ed_dser"
+                           << "ed_per" << kNotWhole;
   }
   void rejectedFieldsKeepThePage() {
     QFETCH(int, page);
@@ -395,9 +459,12 @@ class MenuPagesTest : public QObject {
   void failedTransfersAreReported_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("message");
-    QTest::newRow("read") << "tl_cteni" << "Chyba při čtení";
-    QTest::newRow("write") << "tl_zapis" << "Chyba při zápisu";
-    QTest::newRow("eeprom") << "tl_eeprom" << "Chyba při zápisu do EEPROM";
+    QTest::newRow("read") << "tl_cteni"
+                          << "Chyba při čtení";
+    QTest::newRow("write") << "tl_zapis"
+                           << "Chyba při zápisu";
+    QTest::newRow("eeprom") << "tl_eeprom"
+                            << "Chyba při zápisu do EEPROM";
   }
   void failedTransfersAreReported() {
     QFETCH(QString, button);

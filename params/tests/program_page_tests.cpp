@@ -33,10 +33,18 @@ struct Transfer {
 };
 
 // The blocks of program p: the setpoint list, its setpoints, its times.
-Transfer List(int fc) { return {fc, 0, 40, 0}; }
-Transfer Setpoints(int fc, int p) { return {fc, 17, 80, 80 * p}; }
-Transfer Times(int fc, int p) { return {fc, 18, 40, 40 * p}; }
-Transfer Selection() { return {kWriteFc, 16, 2, 0}; }
+Transfer List(int fc) {
+  return {fc, 0, 40, 0};
+}
+Transfer Setpoints(int fc, int p) {
+  return {fc, 17, 80, 80 * p};
+}
+Transfer Times(int fc, int p) {
+  return {fc, 18, 40, 40 * p};
+}
+Transfer Selection() {
+  return {kWriteFc, 16, 2, 0};
+}
 
 void CompareTransfers(const std::vector<rq30::sim::Request>& got,
                       const std::vector<Transfer>& expected) {
@@ -202,21 +210,47 @@ class ProgramPageTest : public QObject {
     QTest::addColumn<QString>("after");
     const QString setpointRange = rq30::RangeMessage(-999, 9999);
     const QString timeRange = rq30::RangeMessage(0, 1000);
-    QTest::newRow("setpoint too high") << "ed_comp" << "10000" << setpointRange << "EDIT"
-                                       << "ed_comp" << "10000";
-    QTest::newRow("setpoint too low") << "ed_comp" << "-1000" << setpointRange << "EDIT"
-                                      << "ed_comp" << "-1000";
-    QTest::newRow("setpoint cut to 9999") << "ed_comp" << "9999,9" << "" << "" << "ed_cas"
+    QTest::newRow("setpoint too high") << "ed_comp"
+                                       << "10000" << setpointRange << "EDIT"
+                                       << "ed_comp"
+                                       << "10000";
+    QTest::newRow("setpoint too low") << "ed_comp"
+                                      << "-1000" << setpointRange << "EDIT"
+                                      << "ed_comp"
+                                      << "-1000";
+    QTest::newRow("setpoint cut to 9999") << "ed_comp"
+                                          << "9999,9"
+                                          << ""
+                                          << ""
+                                          << "ed_cas"
                                           << "9999,9";
-    QTest::newRow("setpoint cut to -999") << "ed_comp" << "-999,9" << "" << "" << "ed_cas"
+    QTest::newRow("setpoint cut to -999") << "ed_comp"
+                                          << "-999,9"
+                                          << ""
+                                          << ""
+                                          << "ed_cas"
                                           << "-999,9";
-    QTest::newRow("setpoint not a number") << "ed_comp" << "12a" << kNotDecimal << "CHYBA"
-                                           << "ed_comp" << "0";
-    QTest::newRow("time too long") << "ed_cas" << "1001" << timeRange << "EDIT" << "ed_cas"
+    QTest::newRow("setpoint not a number") << "ed_comp"
+                                           << "12a" << kNotDecimal << "CHYBA"
+                                           << "ed_comp"
+                                           << "0";
+    QTest::newRow("time too long") << "ed_cas"
+                                   << "1001" << timeRange << "EDIT"
+                                   << "ed_cas"
                                    << "1001";
-    QTest::newRow("time negative") << "ed_cas" << "-1" << timeRange << "EDIT" << "ed_cas" << "-1";
-    QTest::newRow("time at its limit") << "ed_cas" << "1000" << "" << "" << "tl_add" << "1000";
-    QTest::newRow("time with decimals") << "ed_cas" << "1,5" << kNotWhole << "CHYBA" << "ed_cas"
+    QTest::newRow("time negative") << "ed_cas"
+                                   << "-1" << timeRange << "EDIT"
+                                   << "ed_cas"
+                                   << "-1";
+    QTest::newRow("time at its limit") << "ed_cas"
+                                       << "1000"
+                                       << ""
+                                       << ""
+                                       << "tl_add"
+                                       << "1000";
+    QTest::newRow("time with decimals") << "ed_cas"
+                                        << "1,5" << kNotWhole << "CHYBA"
+                                        << "ed_cas"
                                         << "0";
   }
   void enterChecksTheSegment() {
@@ -285,8 +319,8 @@ class ProgramPageTest : public QObject {
     QCOMPARE(messages[0].icon, DialogIcon::kWarning);
     QCOMPARE(messages[0].buttons, DialogButtons::kYesNo);
     if (yes) {
-      CompareTransfers(f.line.Requests(), {Selection(), List(kWriteFc),
-                                           Setpoints(kWriteFc, number), Times(kWriteFc, number)});
+      CompareTransfers(f.line.Requests(), {Selection(), List(kWriteFc), Setpoints(kWriteFc, number),
+                                           Times(kWriteFc, number)});
       QCOMPARE(f.Controller().programSetpoints[number][19], 33.0f);
     } else {
       QVERIFY(f.line.Requests().empty());
@@ -305,8 +339,8 @@ class ProgramPageTest : public QObject {
     EditorFixture f;
     SelectProgram(f, kRamp, 0);
     f.Pick("cb_prog_cis", 6);
-    CompareTransfers(f.line.Requests(), {Selection(), List(kReadFc), Setpoints(kReadFc, 6),
-                                         Times(kReadFc, 6)});
+    CompareTransfers(f.line.Requests(),
+                     {Selection(), List(kReadFc), Setpoints(kReadFc, 6), Times(kReadFc, 6)});
     const TableImage c = f.Controller();
     QCOMPARE(int(c.programSelection.number), 6);
     QCOMPARE(f.CellText(1, 1), rq30::DecimalText(c.programSetpoints[6][0]));
@@ -362,13 +396,12 @@ class ProgramPageTest : public QObject {
     const TableImage c = f.Controller();
     QCOMPARE(f.CellText(1, 1), rq30::DecimalText(c.programSetpoints[0][0]));
     f.Click("tl_cteni");
-    CompareTransfers(f.line.Requests(),
-                     {List(kReadFc), Setpoints(kReadFc, 0), Times(kReadFc, 0)});
+    CompareTransfers(f.line.Requests(), {List(kReadFc), Setpoints(kReadFc, 0), Times(kReadFc, 0)});
     f.line.ClearRequests();
     f.Click("tl_zapis");
     QVERIFY(f.dialogs.Messages().empty());
-    CompareTransfers(f.line.Requests(), {Selection(), List(kWriteFc), Setpoints(kWriteFc, 0),
-                                         Times(kWriteFc, 0)});
+    CompareTransfers(f.line.Requests(),
+                     {Selection(), List(kWriteFc), Setpoints(kWriteFc, 0), Times(kWriteFc, 0)});
     QCOMPARE(int(f.Controller().programSelection.number), 0);
   }
 
@@ -377,8 +410,8 @@ class ProgramPageTest : public QObject {
     SelectProgram(f, kRamp, 200);
     f.Pick("cb_prog_typ", kJump);
     QCOMPARE(int(f.Controller().programSelection.number), 0);
-    CompareTransfers(f.line.Requests(), {Selection(), List(kReadFc), Setpoints(kReadFc, 0),
-                                         Times(kReadFc, 0)});
+    CompareTransfers(f.line.Requests(),
+                     {Selection(), List(kReadFc), Setpoints(kReadFc, 0), Times(kReadFc, 0)});
   }
 };
 
