@@ -1,5 +1,6 @@
 #include "line_chart.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
@@ -42,7 +43,11 @@ void LineChart::SetLegendFirst(int index) {
 }
 
 int LineChart::LegendRows() const {
-  return LegendRowsFor(rect(), QFontMetricsF(font()), !title_.isEmpty());
+  if (legendRowsHeight_ != height()) {
+    legendRows_ = LegendRowsFor(rect(), QFontMetricsF(font()), !title_.isEmpty());
+    legendRowsHeight_ = height();
+  }
+  return legendRows_;
 }
 
 void LineChart::SetView3D(bool on) {
@@ -73,6 +78,7 @@ void LineChart::SetStyle(const ChartStyle& style) {
 
 void LineChart::SetTitle(const QString& title) {
   title_ = title;
+  legendRowsHeight_ = -1;
   update();
 }
 
@@ -98,6 +104,11 @@ void LineChart::Render(QPainter& painter, const QRect& target) {
 
 ChartLayout LineChart::LayoutFor(const QRect& target) const {
   return ComputeLayout(Content(), target, QFontMetricsF(font()), ChartLocale());
+}
+
+void LineChart::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) legendRowsHeight_ = -1;
+  QWidget::changeEvent(event);
 }
 
 void LineChart::paintEvent(QPaintEvent*) {

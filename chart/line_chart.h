@@ -64,6 +64,7 @@ class LineChart : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   ChartContent Content() const;
@@ -75,6 +76,10 @@ class LineChart : public QWidget {
   int legendFirst_ = 0;
   bool integralX_ = false;
   ScreenSeries scratch_;
+  // LegendRows() is asked on every new point; it changes only with the
+  // height, the font and the title.
+  mutable int legendRowsHeight_ = -1;
+  mutable int legendRows_ = 0;
 };
 
 }  // namespace rq30
