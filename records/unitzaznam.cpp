@@ -1,0 +1,145 @@
+#include "unitzaznam.h"
+
+#include <QListWidget>
+#include <QLocale>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "error_box.h"
+#include "locale_texts.h"
+#include "operator_dialogs.h"
+#include "record_listing.h"
+#include "safe_file.h"
+#include "ui_unitzaznam.h"
+
+namespace {
+
+constexpr int kAddressTable = 10;
+constexpr int kRecordMemoryTable = 12;
+constexpr int kRecordBlocks = rq30::kRecordValues / 16;
+constexpr int kPauseBetweenTables = 10;
+
+void Sleep(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace
+
+TFormZaznam::TFormZaznam(rq30::TableImage& image, rq30::Link& link, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::FormZaznam>()),
+      image_(image),
+      link_(link),
+      pause_(Sleep),
+      clock_([] { return QDateTime::currentDateTime(); }),
+      fileName_(QStringLiteral("Záznam z regulátoru")) {
+  ui->setupUi(this);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setFixedSize(544, 431);
+
+  // The bar keeps its place while hidden, so the list does not jump when a
+  // download starts.
+  QSizePolicy barPolicy = ui->bargraf->sizePolicy();
+  barPolicy.setRetainSizeWhenHidden(true);
+  ui->bargraf->setSizePolicy(barPolicy);
+  ui->bargraf->hide();
+
+  connect(ui->tl_cteni, &QPushButton::clicked, this, &TFormZaznam::tl_cteniClick);
+  connect(ui->tl_ulozit, &QPushButton::clicked, this, &TFormZaznam::tl_ulozitClick);
+  connect(ui->tl_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TFormZaznam::~TFormZaznam() = default;
+
+void TFormZaznam::SetPause(PauseFn pause) {
+  pause_ = pause ? std::move(pause) : PauseFn(Sleep);
+}
+
+void TFormZaznam::SetClock(ClockFn clock) {
+  clock_ = clock ? std::move(clock) : ClockFn([] { return QDateTime::currentDateTime(); });
+}
+
+void TFormZaznam::Pause(int milliseconds) {
+  pause_(milliseconds);
+}
+
+// A failed table read is not reported: the values already in the table image
+// (an earlier download's, or zeros) stand in for it.
+void TFormZaznam::tl_cteniClick() {
+  ui->bargraf->setValue(0);
+  ui->bargraf->show();
+  ui->bargraf->repaint();  // no events run during the download
+
+  link_.ReadTable(kAddressTable);
+  Pause(kPauseBetweenTables);
+  link_.ReadTable(kRecordMemoryTable);
+  Pause(kPauseBetweenTables);
+  const int pointerBefore = image_.recordMemory.ringIndex;
+
+  bool blockFailed = false;
+  for (int block = 0; block < kRecordBlocks; ++block) {
+    ui->bargraf->setValue(block);
+    ui->bargraf->repaint();
+    if (!link_.ReadRecordBlock(block)) blockFailed = true;
+  }
+
+  // The ring index is read again straight after the blocks: the controller
+  // may have overwritten the oldest values while they were read. Reading it
+  // only after the operator has closed the error box would count the time
+  // the box stays open too and drop good values from the listing.
+  link_.ReadTable(kRecordMemoryTable);
+  const int pointerAfter = image_.recordMemory.ringIndex;
+
+  if (blockFailed) {
+    rq30::Dialogs().Message(QStringLiteral("Chyba při čtení záznamu"), QStringLiteral("Komunikace"),
+                            rq30::DialogIcon::kError, rq30::DialogButtons::kOk);
+  }
+  ShowListing(pointerBefore, pointerAfter);
+  ui->bargraf->hide();
+}
+
+void TFormZaznam::ShowListing(int pointerBefore, int pointerAfter) {
+  rq30::RecordDownload download;
+  download.pointerBefore = pointerBefore;
+  download.pointerAfter = pointerAfter;
+  download.rateSeconds = image_.address.rate;
+  download.values = image_.recordValues;
+
+  const QDateTime now = clock_();
+  const std::vector<std::string> lines = rq30::RecordListing(
+      download, rq30::ShortDateText(now.date()).toStdString(),
+      rq30::LongTimeText(now.time()).toStdString(), QLocale().decimalPoint().toStdString());
+
+  QStringList items;
+  items.reserve(static_cast<int>(lines.size()));
+  for (const std::string& line : lines) items << QString::fromStdString(line);
+  ui->ListBox->clear();
+  ui->ListBox->addItems(items);
+}
+
+void TFormZaznam::tl_ulozitClick() {
+  rq30::FileDialogOptions options;
+  options.title = QStringLiteral("Uložit soubor jako");
+  options.filter = QStringLiteral("Textový soubor [*.txt]|*.txt");
+  options.defaultExtension = QStringLiteral("TXT");
+  options.fileName = fileName_;
+  options.confirmOverwrite = true;
+  const QString path = rq30::Dialogs().SaveFile(options);
+  if (path.isEmpty()) return;
+  fileName_ = path;
+  SaveListing(path);
+}
+
+// A file that cannot be created is reported in the program's error box, and
+// the listing stays as it is.
+void TFormZaznam::SaveListing(const QString& path) {
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<std::size_t>(ui->ListBox->count()));
+  for (int i = 0; i < ui->ListBox->count(); ++i) {
+    lines.push_back(ui->ListBox->item(i)->text().toStdString());
+  }
+  rq30::Guarded([&] { rq30::WriteFileReplacing(path.toStdString(), rq30::JoinCrLfCp1250(lines)); });
+}
