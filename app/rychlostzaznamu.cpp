@@ -1,7 +1,10 @@
 #include "rychlostzaznamu.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
+#include <QTabBar>
+#include <algorithm>
 
 #include "field_check.h"
 #include "number_text.h"
@@ -13,6 +16,10 @@ const long kLeastRate = 1;
 const long kMostRate = 1000;
 const long kLeastSaveMinutes = 1;
 const long kMostSaveMinutes = 60;
+
+const int kWidth = 240;
+const int kHeight = 236;
+const int kTabSlack = 4;  // the page frame's own border beside the tabs
 
 const int kSeconds = 1;
 const int kMinutes = 60;
@@ -34,7 +41,12 @@ Tform_zaznam::Tform_zaznam(QWidget* parent) : QDialog(parent), ui(new Ui::Tform_
   // A fixed frame with the close box only.
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  setFixedSize(240, 236);
+  // 240 × 236 where both page captions fit in that width; a wider system
+  // font widens the frame rather than hide a page behind scroll arrows.
+  int left = 0, top = 0, right = 0, bottom = 0;
+  layout()->getContentsMargins(&left, &top, &right, &bottom);
+  const int tabsWidth = ui->PageControl1->tabBar()->sizeHint().width() + left + right + kTabSlack;
+  setFixedSize(std::max(kWidth, tabsWidth), kHeight);
 
   connect(ui->tl_ok, &QPushButton::clicked, this, &Tform_zaznam::tl_okClick);
   connect(ui->tl_cancel, &QPushButton::clicked, this, &Tform_zaznam::reject);
