@@ -10,9 +10,8 @@
 #include "error_box.h"
 #include "link.h"
 #include "operator_dialogs.h"
+#include "program_windows.h"
 #include "table_image.h"
-#include "unit_hl.h"
-#include "unitport.h"
 
 namespace {
 
@@ -33,15 +32,8 @@ int Run(Application& app) {
                             rq30::DialogIcon::kError, rq30::DialogButtons::kOk);
   });
 
-  // The order matters: the main window opens the settings store, from which
-  // the port dialog then takes the line it opens.
-  Tvtq45 main(image, link);
-  main.show();
-  Tport port(main.SettingsStore(), link);
-
-  Tvtq45::Windows windows;
-  windows.port = &port;
-  main.SetWindows(windows);
+  ProgramWindows windows(image, link);
+  windows.main.show();
   return app.exec();
 }
 

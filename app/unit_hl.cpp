@@ -13,6 +13,7 @@
 #include "locale_texts.h"
 #include "line_chart.h"
 #include "operator_dialogs.h"
+#include "rychlostzaznamu.h"
 #include "ui_unit_hl.h"
 #include "unitport.h"
 
@@ -371,4 +372,13 @@ void Tvtq45::mn_parametryClick() {
 
 void Tvtq45::mn_barvaClick() { ShowModal(windows_.chartSettings); }
 
-void Tvtq45::mn_rychlost_zaznamuClick() { ShowModal(windows_.recordingRate); }
+// The dialog works on the status panels' captions and the rate unit; the new
+// values apply from the next step, without resetting the counters.
+void Tvtq45::mn_rychlost_zaznamuClick() {
+  if (!windows_.recordingRate) return;
+  QString saveMinutes = ui->pa_soubor->text();
+  QString rate = ui->pa_zaznam->text();
+  int unit = unitTag_;
+  if (!windows_.recordingRate->Edit(saveMinutes, rate, unit)) return;
+  SetRecordingPanels(rate.toInt(), unit, saveMinutes.toInt());
+}

@@ -21,6 +21,7 @@ class Tvtq45;
 class QDialog;
 class QLabel;
 class Tport;
+class Tform_zaznam;
 namespace rq30 {
 class LineChart;
 }
@@ -39,7 +40,7 @@ class Tvtq45 : public QMainWindow {
     QDialog* editor = nullptr;
     QDialog* records = nullptr;
     QDialog* chartSettings = nullptr;
-    QDialog* recordingRate = nullptr;
+    Tform_zaznam* recordingRate = nullptr;
     QDialog* loader = nullptr;
   };
 

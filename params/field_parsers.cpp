@@ -1,5 +1,7 @@
 #include "field_parsers.h"
 
+#include "fixed_text.h"
+
 #include <QLineEdit>
 #include <QLocale>
 #include <cmath>
@@ -27,11 +29,6 @@ bool ParseWholeText(const QString& text, long& number) {
 }
 
 }  // namespace
-
-char DecimalSeparator() {
-  const QString point = QLocale().decimalPoint();
-  return point.isEmpty() ? '.' : point.at(0).toLatin1();
-}
 
 QString DecimalText(float value) {
   return QString::fromStdString(FormatFixed(value, 5, 2, DecimalSeparator()));

@@ -6,12 +6,11 @@
 #include <QString>
 #include <cstdint>
 
+#include "fixed_text.h"  // DecimalSeparator
+
 class QLineEdit;
 
 namespace rq30 {
-
-// The locale's decimal separator (a comma in Czech).
-char DecimalSeparator();
 
 // Five significant digits and two decimals: 25.5 -> "25,50".
 QString DecimalText(float value);

@@ -44,7 +44,8 @@ inline std::vector<uint8_t> WriteRequest(int table, int offset, const std::vecto
                             static_cast<uint8_t>(data.size()),
                             static_cast<uint8_t>(offset >> 8),
                             static_cast<uint8_t>(offset)};
-  t.insert(t.end(), data.begin(), data.end());
+  t.reserve(t.size() + data.size() + 2);
+  for (uint8_t b : data) t.push_back(b);
   unsigned sum = 0;
   for (std::size_t i = 4; i < t.size(); ++i) sum += t[i];
   t.push_back(static_cast<uint8_t>(sum));

@@ -1,0 +1,17 @@
+#include "program_windows.h"
+
+ProgramWindows::ProgramWindows(rq30::TableImage& image, rq30::Link& link)
+    : main(image, link),
+      port(main.SettingsStore(), link),
+      ident(image, link),
+      editor(image, link),
+      records(image, link) {
+  Tvtq45::Windows windows;
+  windows.port = &port;
+  windows.about = &about;
+  windows.ident = &ident;
+  windows.editor = &editor;
+  windows.records = &records;
+  windows.recordingRate = &recordingRate;
+  main.SetWindows(windows);
+}
