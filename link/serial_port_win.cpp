@@ -86,6 +86,14 @@ bool SerialPort::OsWrite(const uint8_t* buffer, int n, int& written) {
 }
 
 void SerialPort::OsPurge(bool receive) {
+  if (receive) {
+    // With abort-on-error the driver refuses every read and write after a
+    // line error (parity, framing, overrun) until the error is acknowledged.
+    // Every exchange starts by purging the receive side, so one noisy byte
+    // costs one exchange instead of the line until the port is reopened.
+    DWORD errors = 0;
+    ClearCommError(Handle(handle_), &errors, nullptr);
+  }
   PurgeComm(Handle(handle_), receive ? (PURGE_RXABORT | PURGE_RXCLEAR)
                                      : (PURGE_TXABORT | PURGE_TXCLEAR));
 }
