@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace rq30 {
 
@@ -25,26 +24,6 @@ double TitleHeight(const QFontMetricsF& metrics, bool hasTitle) {
   return hasTitle ? metrics.height() + 4.0 : 0.0;
 }
 
-struct DataRange {
-  double xMin = std::numeric_limits<double>::infinity();
-  double xMax = -std::numeric_limits<double>::infinity();
-  double yMin = std::numeric_limits<double>::infinity();
-  double yMax = -std::numeric_limits<double>::infinity();
-};
-
-DataRange RangeOf(const PointRing* points) {
-  DataRange r;
-  if (points == nullptr) return r;
-  points->ForEach(0, points->Size(), [&r](const ChartPoint& p) {
-    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
-    r.xMin = std::min(r.xMin, p.x);
-    r.xMax = std::max(r.xMax, p.x);
-    r.yMin = std::min(r.yMin, p.y);
-    r.yMax = std::max(r.yMax, p.y);
-  });
-  return r;
-}
-
 AxisMap MapOnto(const AxisScale& scale, double fromPx, double lengthPx) {
   // fromPx is where scale.low lands; a negative length runs upwards.
   AxisMap map;
@@ -54,6 +33,12 @@ AxisMap MapOnto(const AxisScale& scale, double fromPx, double lengthPx) {
 }
 
 }  // namespace
+
+DataRange RangeOf(const PointRing& points) {
+  DataRange r;
+  points.ForEach(0, points.Size(), [&r](const ChartPoint& p) { r.Extend(p); });
+  return r;
+}
 
 QLocale ChartLocale() {
   QLocale locale;
@@ -108,7 +93,7 @@ ChartLayout ComputeLayout(const ChartContent& content, const QRect& area,
     right -= width + kMargin;
   }
 
-  const DataRange data = RangeOf(content.points);
+  const DataRange& data = content.range;
   const double roomWidth = std::max(1.0, right - left);
   const double roomHeight = std::max(1.0, bottom - top);
   double depth = 0.0;

@@ -8,6 +8,9 @@
 #include <QRect>
 #include <QRectF>
 #include <QString>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "axis_scale.h"
@@ -17,9 +20,28 @@
 
 namespace rq30 {
 
+// The finite data's extent; min > max when there is none.
+struct DataRange {
+  double xMin = std::numeric_limits<double>::infinity();
+  double xMax = -std::numeric_limits<double>::infinity();
+  double yMin = std::numeric_limits<double>::infinity();
+  double yMax = -std::numeric_limits<double>::infinity();
+
+  void Extend(const ChartPoint& p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+    xMin = std::min(xMin, p.x);
+    xMax = std::max(xMax, p.x);
+    yMin = std::min(yMin, p.y);
+    yMax = std::max(yMax, p.y);
+  }
+};
+
+DataRange RangeOf(const PointRing& points);
+
 // What a chart shows, borrowed from the widget for one paint.
 struct ChartContent {
   const PointRing* points = nullptr;
+  DataRange range;  // of *points
   ChartStyle style;
   QString title;
   bool legendVisible = true;

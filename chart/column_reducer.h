@@ -23,6 +23,7 @@ struct AxisMap {
 struct ScreenSeries {
   std::vector<QPointF> points;  // pixel positions, oldest first
   std::vector<QRgb> colours;    // colours[i]: colour of the segment into points[i]
+  std::size_t sourceCount = 0;  // finite points before the reduction
 };
 
 // Points whose x or y is not a finite number are left out.

@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "chart_render.h"
 
@@ -17,17 +18,31 @@ LineChart::LineChart(QWidget* parent) : QWidget(parent) {
 }
 
 void LineChart::AppendPoint(double x, double y, QRgb colour) {
-  points_.PushBack({x, y, colour});
+  const ChartPoint point{x, y, colour};
+  points_.PushBack(point);
+  if (std::isfinite(x) && std::isfinite(y)) {
+    if (haveLastX_ && x < lastX_) xAscending_ = false;
+    lastX_ = x;
+    haveLastX_ = true;
+    range_.Extend(point);
+  }
   update();
 }
 
 void LineChart::RemoveOldest() {
+  if (points_.Empty()) return;
+  const ChartPoint& oldest = points_.At(0);
+  if (!(oldest.y > range_.yMin && oldest.y < range_.yMax)) yRangeValid_ = false;
   points_.PopFront();
   update();
 }
 
 void LineChart::ClearPoints() {
   points_.Clear();
+  range_ = DataRange();
+  yRangeValid_ = true;
+  xAscending_ = true;
+  haveLastX_ = false;
   legendFirst_ = 0;
   update();
 }
@@ -87,9 +102,31 @@ void LineChart::SetIntegralX(bool on) {
   update();
 }
 
+const DataRange& LineChart::Range() const {
+  if (!xAscending_ || !yRangeValid_) {
+    range_ = RangeOf(points_);
+    yRangeValid_ = true;
+    return range_;
+  }
+  auto finite = [](const ChartPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+  const std::size_t n = points_.Size();
+  std::size_t first = 0;
+  while (first < n && !finite(points_.At(first))) ++first;
+  std::size_t last = n;
+  while (last > first && !finite(points_.At(last - 1))) --last;
+  if (first == last) {
+    range_ = DataRange();
+  } else {
+    range_.xMin = points_.At(first).x;
+    range_.xMax = points_.At(last - 1).x;
+  }
+  return range_;
+}
+
 ChartContent LineChart::Content() const {
   ChartContent content;
   content.points = &points_;
+  content.range = Range();
   content.style = style_;
   content.title = title_;
   content.legendVisible = legendVisible_;

@@ -68,6 +68,7 @@ class LineChart : public QWidget {
 
  private:
   ChartContent Content() const;
+  const DataRange& Range() const;
 
   PointRing points_;
   ChartStyle style_;
@@ -76,6 +77,15 @@ class LineChart : public QWidget {
   int legendFirst_ = 0;
   bool integralX_ = false;
   ScreenSeries scratch_;
+  // The data range without a scan of the whole series on every paint: while
+  // x ascends (sample numbers do) its ends are the first and last points; y
+  // is kept up to date on every append and rebuilt only after a removed
+  // point was on its edge.
+  mutable DataRange range_;
+  mutable bool yRangeValid_ = true;
+  bool xAscending_ = true;
+  bool haveLastX_ = false;
+  double lastX_ = 0.0;
   // LegendRows() is asked on every new point; it changes only with the
   // height, the font and the title.
   mutable int legendRowsHeight_ = -1;
