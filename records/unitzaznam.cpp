@@ -10,16 +10,11 @@
 #include "error_box.h"
 #include "locale_texts.h"
 #include "operator_dialogs.h"
-#include "record_listing.h"
+#include "record_download.h"
 #include "safe_file.h"
 #include "ui_unitzaznam.h"
 
 namespace {
-
-constexpr int kAddressTable = 10;
-constexpr int kRecordMemoryTable = 12;
-constexpr int kRecordBlocks = rq30::kRecordValues / 16;
-constexpr int kPauseBetweenTables = 10;
 
 void Sleep(int milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -66,38 +61,25 @@ void TFormZaznam::Pause(int milliseconds) {
   pause_(milliseconds);
 }
 
-// A failed table read is not reported: the values already in the table image
-// (an earlier download's, or zeros) stand in for it.
 void TFormZaznam::tl_cteniClick() {
   ui->bargraf->setValue(0);
   ui->bargraf->show();
   ui->bargraf->repaint();  // no events run during the download
 
-  link_.ReadTable(kAddressTable);
-  Pause(kPauseBetweenTables);
-  link_.ReadTable(kRecordMemoryTable);
-  Pause(kPauseBetweenTables);
-  const int pointerBefore = image_.recordMemory.ringIndex;
+  const rq30::RecordDownloadResult result = rq30::DownloadRecords(
+      link_, image_, [this](int ms) { Pause(ms); },
+      [this](int block) {
+        ui->bargraf->setValue(block);
+        ui->bargraf->repaint();
+      });
 
-  bool blockFailed = false;
-  for (int block = 0; block < kRecordBlocks; ++block) {
-    ui->bargraf->setValue(block);
-    ui->bargraf->repaint();
-    if (!link_.ReadRecordBlock(block)) blockFailed = true;
-  }
-
-  // The ring index is read again straight after the blocks: the controller
-  // may have overwritten the oldest values while they were read. Reading it
-  // only after the operator has closed the error box would count the time
-  // the box stays open too and drop good values from the listing.
-  link_.ReadTable(kRecordMemoryTable);
-  const int pointerAfter = image_.recordMemory.ringIndex;
-
-  if (blockFailed) {
+  // Told only after the ring index was read again, so the time the box
+  // stays open does not count as recording time.
+  if (result.blockFailed) {
     rq30::Dialogs().Message(QStringLiteral("Chyba při čtení záznamu"), QStringLiteral("Komunikace"),
                             rq30::DialogIcon::kError, rq30::DialogButtons::kOk);
   }
-  ShowListing(pointerBefore, pointerAfter);
+  ShowListing(result.download.pointerBefore, result.download.pointerAfter);
   ui->bargraf->hide();
 }
 
