@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "number_text.h"
 #include "table_layout.h"
 
 namespace rq30 {
@@ -29,13 +30,17 @@ bool ParseWhole(const std::string& text, long& out) {
 
 }  // namespace
 
-std::string FloatText(float value) {
+std::string FloatText(float value, char decimalPoint) {
   char buffer[32];
   const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, r.ptr);
+  std::string text(buffer, r.ptr);
+  for (char& c : text) {
+    if (c == '.') c = decimalPoint;
+  }
+  return text;
 }
 
-std::vector<std::string> TableFieldTexts(int table, const TableImage& image) {
+std::vector<std::string> TableFieldTexts(int table, const TableImage& image, char decimalPoint) {
   std::vector<std::string> lines;
   const TableLayout& layout = LayoutOf(table);
   const auto* base = reinterpret_cast<const unsigned char*>(&image);
@@ -46,7 +51,7 @@ std::vector<std::string> TableFieldTexts(int table, const TableImage& image) {
       case WireType::Float32: {
         float v;
         std::memcpy(&v, base + f.offset, sizeof v);
-        value = FloatText(v);
+        value = FloatText(v, decimalPoint);
         break;
       }
       case WireType::Int16: {
@@ -67,7 +72,7 @@ std::vector<std::string> TableFieldTexts(int table, const TableImage& image) {
 }
 
 std::string SetTableField(int table, const std::string& mnemonic, const std::string& value,
-                          TableImage& image) {
+                          TableImage& image, char decimalPoint) {
   const TableLayout& layout = LayoutOf(table);
   auto* base = reinterpret_cast<unsigned char*>(&image);
   for (std::size_t i = 0; i < layout.count; ++i) {
@@ -75,9 +80,9 @@ std::string SetTableField(int table, const std::string& mnemonic, const std::str
     if (f.type == WireType::Reserved || !SameName(mnemonic, f.mnemonic)) continue;
     switch (f.type) {
       case WireType::Float32: {
-        char* end = nullptr;
-        const float v = std::strtof(value.c_str(), &end);
-        if (value.empty() || *end != '\0') return "not a number: " + value;
+        double parsed = 0;
+        if (!ParseFloat(value, decimalPoint, parsed)) return "not a number: " + value;
+        const auto v = static_cast<float>(parsed);
         std::memcpy(base + f.offset, &v, sizeof v);
         return {};
       }

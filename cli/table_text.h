@@ -9,15 +9,16 @@
 namespace rq30 {
 
 // One "MNEMONIC=value" line per field of the table, in wire order; the
-// reserved byte is left out.
-std::vector<std::string> TableFieldTexts(int table, const TableImage& image);
+// reserved byte is left out. Floats use `decimalPoint`.
+std::vector<std::string> TableFieldTexts(int table, const TableImage& image,
+                                         char decimalPoint = '.');
 
-// Sets the field named by the mnemonic (case-insensitive) from the text.
-// Returns an empty string on success, else why not.
+// Sets the field named by the mnemonic (case-insensitive) from the text, a
+// float with `decimalPoint`. Returns an empty string on success, else why not.
 std::string SetTableField(int table, const std::string& mnemonic, const std::string& value,
-                          TableImage& image);
+                          TableImage& image, char decimalPoint = '.');
 
 // Shortest text that reads back as the same float.
-std::string FloatText(float value);
+std::string FloatText(float value, char decimalPoint = '.');
 
 }  // namespace rq30

@@ -1,0 +1,202 @@
+// rq30ctl run in-process against the simulator on a pty mapped to COM1 in a
+// private configuration folder, with faults where they matter.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli.h"
+#include "cp1250.h"
+#include "sim_line.h"
+
+namespace rq30 {
+namespace {
+
+using testing::SimLine;
+using testing::SimLineOptions;
+
+SimLineOptions Controllers(std::vector<uint8_t> addresses) {
+  SimLineOptions o;
+  o.addresses = std::move(addresses);
+  o.openPort = false;  // the client opens COM1 itself
+  return o;
+}
+
+struct Result {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+Result Ctl(std::vector<std::string> args, std::function<void(int)> pause = [](int) {}) {
+  std::ostringstream out, err;
+  cli::Io io{out, err, std::move(pause)};
+  const int code = cli::Run(args, io);
+  return {code, out.str(), err.str()};
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Rq30ctl, IdentReadWriteAndEeprom) {
+  SimLine line(Controllers({0}));
+  line.WithModel([](sim::ControllerModel& m) { return m.Image().live.measured = 21.5f; });
+
+  Result r = Ctl({"ident"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("firmware: FW-K-47-03\n"), std::string::npos);
+
+  r = Ctl({"read", "11"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("MEAS=21.5\n", 0), 0u);
+
+  r = Ctl({"write", "0", "sp=55.25"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(line.WithModel([](sim::ControllerModel& m) { return m.Image().sp; }), 55.25f);
+
+  r = Ctl({"eeprom"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(line.WithModel([](sim::ControllerModel& m) { return m.EepromStores(); }), 1);
+}
+
+TEST(Rq30ctl, StoredSettingsChooseTheLine) {
+  SimLine line(Controllers({7}));
+  {
+    std::ofstream settings(line.home.Dir() + "/QelFW_K47/settings.ini");
+    settings << "[ADRESA]\r\nDA=7\r\n";
+  }
+  Result r = Ctl({"probe"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "address 7 answers\n");
+  r = Ctl({"--da", "8", "probe"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "rq30ctl: address 8: no valid answer from the controller\n");
+}
+
+TEST(Rq30ctl, ScanListsWhoAnswersAndSkipsTheSilent) {
+  SimLine line(Controllers({1, 3}));
+  const Result r = Ctl({"scan", "--from", "0", "--to", "4"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "1\n3\n");
+  EXPECT_EQ(r.err, "2 addresses answer\n");
+}
+
+TEST(Rq30ctl, RefusedWriteNamesTheCode) {
+  SimLine line(Controllers({0}));
+  line.WithModel([](sim::ControllerModel& m) { return m.Injected().nakCode = 5; });
+  const Result r = Ctl({"write", "0", "SP=1"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "rq30ctl: write table 0: not acknowledged (code 5)\n");
+}
+
+TEST(Rq30ctl, LiveWritesTheProgramsLog) {
+  SimLine line(Controllers({0}));
+  line.WithModel([](sim::ControllerModel& m) {
+    m.Image().live.measured = 21.5f;
+    m.Image().live.setpoint = 55.0f;
+    m.Image().live.output = 523;
+    return 0;
+  });
+  const std::string path = line.home.Dir() + "/live.txt";
+  const Result r = Ctl({"live", "--interval", "0", "--count", "3", "--log", path});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("21.50; 55.00; 52.3; není porucha;   ", 0), 0u) << r.out;
+
+  const std::string file = ReadBytes(path);
+  EXPECT_EQ(file.rfind(Utf8ToCp1250("Začátek měření na regulátoru VTQ45   "), 0), 0u);
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  for (std::size_t end; (end = file.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    lines.push_back(file.substr(at, end - at));
+  }
+  EXPECT_EQ(at, file.size());  // every line ends in CR LF, the last too
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[2], std::string(65, '-'));
+  // Semicolon-separated columns, as a spreadsheet splits them.
+  for (int i = 3; i < 6; ++i) {
+    EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ';'), 5) << lines[i];
+    EXPECT_EQ(lines[i].rfind("21.50; 55.00; 52.3; ", 0), 0u);
+  }
+}
+
+TEST(Rq30ctl, LiveKeepsGoingWhenReadsFail) {
+  SimLine line(Controllers({0}));
+  line.WithModel([](sim::ControllerModel& m) { return m.Injected().dropReplies = 100; });
+  const Result r = Ctl({"live", "--interval", "0", "--count", "2"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2);  // a line per sample still
+}
+
+TEST(Rq30ctl, RecordsAsTheProgramListsThem) {
+  SimLine line(Controllers({0}));
+  line.WithModel([](sim::ControllerModel& m) {
+    m.SetFirmware(sim::Firmware::V3);
+    m.Image().recordMemory.ringIndex = 5;
+    for (int i = 0; i < kRecordValues; ++i) m.Image().recordValues[i] = 1000.0f + i;
+    return 0;
+  });
+  const std::string path = line.home.Dir() + "/zaznam.txt";
+  Result r = Ctl({"records", "--out", path});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string file = Cp1250ToUtf8(ReadBytes(path));
+  EXPECT_NE(file.find("Počet zaznamenaných hodnot 256\r\n"), std::string::npos);
+  EXPECT_NE(file.find("\r\n1;   1005.00\r\n2;   1004.00\r\n"), std::string::npos);
+
+  // The adapter pulled out after the ring index was read: every block
+  // fails, the listing still comes from the table image, and the exit says so.
+  int pauses = 0;
+  r = Ctl({"records"}, [&](int) {
+    if (++pauses == 2) line.server.PullPlug();
+  });
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Počet zaznamenaných hodnot 256\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\n256;   0.00\n"), std::string::npos);
+  EXPECT_EQ(r.err, "rq30ctl: record memory: some blocks did not arrive\n");
+}
+
+TEST(Rq30ctl, TraceShowsEveryTelegram) {
+  SimLine line(Controllers({0}));
+  const Result r = Ctl({"--trace", "read", "0"});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_NE(r.err.find(" > 68 08 08 68 00 00 6C 01 00 04 00 00 71 16\n"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find(" < 68 07 07 68 00 00 08"), std::string::npos) << r.err;
+}
+
+TEST(Rq30ctl, UsageErrors) {
+  SimLine line(Controllers({0}));
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"dance"},
+                                             {"read"},
+                                             {"read", "20"},
+                                             {"read", "13"},
+                                             {"write", "11", "MEAS=1"},
+                                             {"write", "0", "XX=1"},
+                                             {"write", "0", "SP=abc"},
+                                             {"--da", "200", "probe"},
+                                             {"scan", "--from", "9", "--to", "3"},
+                                             {"live", "--every", "1"},
+                                             {"--locale", "xx_NOWHERE", "read", "0"}}) {
+    const Result r = Ctl(args);
+    EXPECT_EQ(r.code, 2) << (args.empty() ? "(none)" : args[0]) << ": " << r.err;
+    EXPECT_NE(r.err.find("usage: rq30ctl"), std::string::npos);
+  }
+  const Result help = Ctl({"live", "--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_EQ(help.out.rfind("usage: rq30ctl live", 0), 0u);
+}
+
+TEST(Rq30ctl, MissingPortIsAFailureWithTheProgramsText) {
+  SimLine line(Controllers({0}));
+  std::filesystem::create_symlink(line.home.Dir() + "/gone", line.home.Dir() + "/QelFW_K47/COM6");
+  const Result r = Ctl({"--port", "COM6", "probe"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "rq30ctl: Sériový port COM6 nelze otevřít\n");
+}
+
+}  // namespace
+}  // namespace rq30
