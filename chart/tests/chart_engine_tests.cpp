@@ -248,7 +248,47 @@ class ChartEngineTests : public QObject {
     QVERIFY(chart.LayoutFor(chart.rect()).legendEntries.empty());
 
     chart.resize(600, 600);  // a taller chart has more rows
-    QVERIFY(chart.LegendRows() > rows);
+    const int tallRows = chart.LegendRows();
+    QVERIFY(tallRows > rows);
+    QFont bigger = chart.font();  // a larger font, fewer
+    bigger.setPointSizeF(bigger.pointSizeF() * 2);
+    chart.setFont(bigger);
+    QVERIFY(chart.LegendRows() < tallRows);
+  }
+
+  // The chart keeps its data range on the way instead of scanning all points
+  // on every paint. Whatever the appends (some out of order, some not a
+  // number), removals and clears, its axes are those of a chart built afresh
+  // from the same points.
+  void range_matchesAFreshChart() {
+    LineChart chart;
+    QRandomGenerator random(11);
+    double x = 0;
+    const QRect area(0, 0, 700, 330);
+    for (int step = 0; step < 4000; ++step) {
+      const int op = random.bounded(100);
+      if (op < 60) {
+        x += random.bounded(3);
+        if (random.bounded(300) == 0) x -= 40;
+        const double y = random.bounded(60) == 0 ? std::nan("") : random.bounded(200.0) - 100;
+        chart.AppendPoint(x, y, 0);
+      } else if (op < 99) {
+        chart.RemoveOldest();
+      } else {
+        chart.ClearPoints();
+      }
+      if (step % 5 != 0) continue;
+      LineChart fresh;
+      for (int i = 0; i < chart.PointCount(); ++i) {
+        const rq30::ChartPoint& p = chart.PointAt(i);
+        fresh.AppendPoint(p.x, p.y, p.colour);
+      }
+      const ChartLayout kept = chart.LayoutFor(area);
+      const ChartLayout scanned = fresh.LayoutFor(area);
+      const QString where = QString("step %1").arg(step);
+      QVERIFY2(kept.x.low == scanned.x.low && kept.x.high == scanned.x.high, qPrintable(where));
+      QVERIFY2(kept.y.low == scanned.y.low && kept.y.high == scanned.y.high, qPrintable(where));
+    }
   }
 
   // Depth grows with the percentage and is gone in the flat view.
