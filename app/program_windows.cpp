@@ -5,13 +5,15 @@ ProgramWindows::ProgramWindows(rq30::TableImage& image, rq30::Link& link)
       port(main.SettingsStore(), link),
       ident(image, link),
       editor(image, link),
-      records(image, link) {
+      records(image, link),
+      chartSettings(&main.Chart()) {
   Tvtq45::Windows windows;
   windows.port = &port;
   windows.about = &about;
   windows.ident = &ident;
   windows.editor = &editor;
   windows.records = &records;
+  windows.chartSettings = &chartSettings;
   windows.recordingRate = &recordingRate;
   main.SetWindows(windows);
 }

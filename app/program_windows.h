@@ -7,6 +7,7 @@
 #include "about_ident.h"
 #include "aboutbox.h"
 #include "link.h"
+#include "rotace_3d.h"
 #include "rychlostzaznamu.h"
 #include "table_image.h"
 #include "unit_hl.h"
@@ -23,5 +24,6 @@ struct ProgramWindows {
   Tabout_ident ident;
   Tmenu_mod editor;
   TFormZaznam records;
+  Trotace3D chartSettings;
   Tform_zaznam recordingRate;
 };

@@ -5,14 +5,16 @@
 #include <QLocale>
 #include <QStyle>
 #include <algorithm>
-#include <random>
 
 #include "colour_value.h"
 #include "error_box.h"
 #include "fixed_text.h"
 #include "locale_texts.h"
+#include "demo_data.h"
 #include "line_chart.h"
+#include "live_series.h"
 #include "operator_dialogs.h"
+#include "rotace_3d.h"
 #include "rychlostzaznamu.h"
 #include "ui_unit_hl.h"
 #include "unitport.h"
@@ -42,7 +44,9 @@ Tvtq45::Tvtq45(rq30::TableImage& image, rq30::Link& link, QWidget* parent)
       image_(image),
       link_(link),
       clock_([] { return QDateTime::currentDateTime(); }),
-      Chart1(new rq30::LineChart) {
+      Chart1(new rq30::LineChart),
+      series_(std::make_unique<rq30::LiveSeries>(*Chart1)),
+      demo_(std::make_unique<rq30::DemoGenerator>()) {
   ui->setupUi(this);
   Chart1->setObjectName(QStringLiteral("Chart1"));
   Chart1->SetTitle(QString());
@@ -83,15 +87,11 @@ Tvtq45::~Tvtq45() = default;
 
 void Tvtq45::FormCreate() {
   settingsStore_ = rq30::OpenSettingsStore();
-  penColour_ = rq30::kRedColour;
-  gridColour_ = rq30::kButtonFaceColour;
-  backColour_ = rq30::kButtonFaceColour;
   // A setting of the wrong type stops the restoring at that key; what was
   // not restored keeps its design value for this run.
   rq30::Guarded([&] { RestoreSettings(); });
   recordTicks_ = 0;
   saveTicks_ = 0;
-  sampleNumber_ = 0;
 }
 
 void Tvtq45::RestoreSettings() {
@@ -103,20 +103,21 @@ void Tvtq45::RestoreSettings() {
   move(left, top);
   resize(width, height);
 
-  penColour_ = s.ReadInteger("GRAF", "PERO", rq30::kRedColour);
-  gridColour_ = s.ReadInteger("GRAF", "MRIZ", rq30::kButtonFaceColour);
-  backColour_ = s.ReadInteger("GRAF", "POZADI", rq30::kButtonFaceColour);
-  view3D_ = s.ReadInteger("GRAF", "G3D", 1) != 0;
-  percent3D_ = Within(s.ReadInteger("GRAF", "R3D", 35), 1, 100, 35);
-  pointLimit_ = Within(s.ReadInteger("GRAF", "POCET", 200), 10, 100000, 200);
+  rq30::ChartLook look;
+  look.penColour = s.ReadInteger("GRAF", "PERO", rq30::kRedColour);
+  look.gridColour = s.ReadInteger("GRAF", "MRIZ", rq30::kButtonFaceColour);
+  look.backColour = s.ReadInteger("GRAF", "POZADI", rq30::kButtonFaceColour);
+  look.view3D = s.ReadInteger("GRAF", "G3D", 1) != 0;
+  look.percent3D = Within(s.ReadInteger("GRAF", "R3D", 35), 1, 100, 35);
+  look.pointLimit = Within(s.ReadInteger("GRAF", "POCET", 200), 10, 100000, 200);
 
   const int unit = s.ReadInteger("ZAZNAM", "JEDNOTKY", 1);
   const int rate = Within(s.ReadInteger("ZAZNAM", "LIST", 1), 1, 1000, 1);
   const int saveMinutes = Within(s.ReadInteger("ZAZNAM", "SOUBOR", 15), 1, 60, 15);
   SetRecordingPanels(rate, unit == 1 || unit == 60 ? unit : 1, saveMinutes);
 
-  Paint(ui->pa_barva_pera, penColour_);
-  ApplyChartLook();
+  Paint(ui->pa_barva_pera, look.penColour);
+  series_->SetLook(look);
 }
 
 void Tvtq45::SetRecordingPanels(int rate, int unit, int saveMinutes) {
@@ -126,13 +127,6 @@ void Tvtq45::SetRecordingPanels(int rate, int unit, int saveMinutes) {
   ui->pa_zaznam->setText(QString::number(rate));
   ui->pa_soubor->setText(QString::number(saveMinutes));
   ui->pa_jednotky->setText(unit == 1 ? QStringLiteral("s") : QStringLiteral("min"));
-}
-
-void Tvtq45::ApplyChartLook() {
-  Chart1->SetPanelColour(rq30::ColourFromValue(backColour_));
-  Chart1->SetWallColour(rq30::ColourFromValue(gridColour_));
-  Chart1->SetPercent3D(percent3D_);
-  Chart1->SetView3D(view3D_);
 }
 
 // Any way of closing the window stores the settings; only "&Konec" saves the
@@ -149,12 +143,13 @@ void Tvtq45::FormClose() {
   s.WriteInteger("DESKTOP", "Left", x());
   s.WriteInteger("DESKTOP", "Height", height());
   s.WriteInteger("DESKTOP", "Width", width());
-  s.WriteInteger("GRAF", "PERO", penColour_);
-  s.WriteInteger("GRAF", "MRIZ", gridColour_);
-  s.WriteInteger("GRAF", "POZADI", backColour_);
-  s.WriteInteger("GRAF", "G3D", view3D_ ? 1 : 0);
-  s.WriteInteger("GRAF", "R3D", percent3D_);
-  s.WriteInteger("GRAF", "POCET", pointLimit_);
+  const rq30::ChartLook& look = series_->Look();
+  s.WriteInteger("GRAF", "PERO", look.penColour);
+  s.WriteInteger("GRAF", "MRIZ", look.gridColour);
+  s.WriteInteger("GRAF", "POZADI", look.backColour);
+  s.WriteInteger("GRAF", "G3D", look.view3D ? 1 : 0);
+  s.WriteInteger("GRAF", "R3D", look.percent3D);
+  s.WriteInteger("GRAF", "POCET", look.pointLimit);
   s.WriteInteger("ZAZNAM", "LIST", rateTag_);
   s.WriteInteger("ZAZNAM", "SOUBOR", saveTag_);
   s.WriteInteger("ZAZNAM", "JEDNOTKY", unitTag_);
@@ -165,6 +160,14 @@ void Tvtq45::Paint(QLabel* panel, int32_t colourValue) {
   palette.setColor(QPalette::Window, rq30::ColourFromValue(colourValue));
   panel->setPalette(palette);
   panel->setProperty("colourValue", colourValue);
+}
+
+// Relay n lights yellow for bit n-1; bits 4..7 are not shown.
+void Tvtq45::ShowRelays(uint8_t bits) {
+  QLabel* relays[] = {ui->pa_re1, ui->pa_re2, ui->pa_re3, ui->pa_re4};
+  for (int n = 0; n < 4; ++n) {
+    Paint(relays[n], (bits >> n) & 1 ? kYellow : rq30::kButtonFaceColour);
+  }
 }
 
 void Tvtq45::Timer1Timer() {
@@ -191,10 +194,7 @@ void Tvtq45::ShowLiveValues() {
   ui->bar_yout->setValue(std::clamp(live.output, 0, 1000));
   ui->lb_yout->setText(rq30::FixedText(live.output * 0.1, 4, 1));
   ui->lb_ts->setText(rq30::FixedText(live.terminal, 5, 2));
-  QLabel* relays[] = {ui->pa_re1, ui->pa_re2, ui->pa_re3, ui->pa_re4};
-  for (int n = 0; n < 4; ++n) {
-    Paint(relays[n], (live.relays >> n) & 1 ? kYellow : rq30::kButtonFaceColour);
-  }
+  ShowRelays(live.relays);
   if (live.fault != 0) {
     Paint(ui->pa_porucha, rq30::kRedColour);
     ui->pa_porucha->setText(QStringLiteral("PORUCHA"));
@@ -314,50 +314,30 @@ void Tvtq45::check_demoClick(bool checked) {
   Timer1.start();
 }
 
-// "More than" the limit: a series that is never cleared settles at the
-// limit + 1 points.
-void Tvtq45::AddChartPoint(double value) {
-  if (Chart1->PointCount() > pointLimit_) Chart1->RemoveOldest();
-  ++sampleNumber_;
-  const int rows = Chart1->LegendRows();
-  if (Chart1->PointCount() > rows) Chart1->SetLegendFirst(Chart1->PointCount() - rows);
-  Chart1->AppendPoint(sampleNumber_, value, rq30::ColourFromValue(penColour_).rgb());
-}
+void Tvtq45::AddChartPoint(double value) { series_->AddChartPoint(value); }
 
-void Tvtq45::ClearChart() {
-  Chart1->ClearPoints();
-  sampleNumber_ = 0;
-}
+void Tvtq45::ClearChart() { series_->Clear(); }
 
 int Tvtq45::ChartPointCount() const { return Chart1->PointCount(); }
 
-// Demo data for trying the window without a controller. The generator is
-// never seeded, so every run shows the same sequence.
+int Tvtq45::SampleNumber() const { return series_->SampleNumber(); }
+
+// Demo data for trying the window without a controller: the same sequence
+// every run, no reads, no log records.
 void Tvtq45::GenerateDemoSample() {
-  static std::minstd_rand random;
-  auto below = [](unsigned n) { return static_cast<int>(random() % n); };
-  const QLocale locale;
-  const int r = below(10);
-  ui->lb_ts->setText(locale.toString(21.01 + 0.01 * r, 'g', 15));
-  const int v = below(100);
-  ui->pa_measure->setText(locale.toString(v));
-  ui->pa_porucha->setText(QStringLiteral("DEMO"));
-  ui->pa_sp->setText(QStringLiteral("55,00"));
-  const int output = below(50);
-  ui->lb_yout->setText(QString::number(output));
-  ui->bar_yout->setValue(output * 10);
-  Paint(ui->pa_re1, v > 55 ? kYellow : rq30::kButtonFaceColour);
-  Paint(ui->pa_re2, v > 55 ? rq30::kButtonFaceColour : kYellow);
-  Paint(ui->pa_re3, v > 75 ? kYellow : rq30::kButtonFaceColour);
-  Paint(ui->pa_re4, v < 35 ? kYellow : rq30::kButtonFaceColour);
-  AddChartPoint(v);
+  const rq30::DemoSample demo = demo_->Next();
+  ui->lb_ts->setText(demo.terminalText);
+  ui->pa_measure->setText(demo.valueText);
+  ui->pa_porucha->setText(demo.faultText);
+  ui->pa_sp->setText(demo.setpointText);
+  ui->lb_yout->setText(demo.outputText);
+  ui->bar_yout->setValue(demo.outputBar);
+  ShowRelays(demo.relayBits);
+  AddChartPoint(demo.value);
 }
 
 void Tvtq45::tl_barva_peraClick() {
-  const auto colour = rq30::Dialogs().ChooseColour(rq30::ColourFromValue(penColour_));
-  if (!colour) return;
-  penColour_ = rq30::ValueFromColour(*colour);
-  Paint(ui->pa_barva_pera, penColour_);
+  if (series_->ChoosePenColour()) Paint(ui->pa_barva_pera, series_->Look().penColour);
 }
 
 void Tvtq45::ShowModal(QDialog* window) {
@@ -370,7 +350,13 @@ void Tvtq45::mn_parametryClick() {
   ShowModal(windows_.editor);
 }
 
-void Tvtq45::mn_barvaClick() { ShowModal(windows_.chartSettings); }
+// The dialog previews on the chart itself; Cancel puts the chart back as it
+// was, OK takes its look (the point limit applies from the next point).
+void Tvtq45::mn_barvaClick() {
+  if (!windows_.chartSettings) return;
+  rq30::ChartLook look = series_->Look();
+  if (windows_.chartSettings->Edit(look)) series_->SetLook(look);
+}
 
 // The dialog works on the status panels' captions and the rate unit; the new
 // values apply from the next step, without resetting the counters.

@@ -22,8 +22,11 @@ class QDialog;
 class QLabel;
 class Tport;
 class Tform_zaznam;
+class Trotace3D;
 namespace rq30 {
 class LineChart;
+class LiveSeries;
+class DemoGenerator;
 }
 
 class Tvtq45 : public QMainWindow {
@@ -39,7 +42,7 @@ class Tvtq45 : public QMainWindow {
     QDialog* ident = nullptr;
     QDialog* editor = nullptr;
     QDialog* records = nullptr;
-    QDialog* chartSettings = nullptr;
+    Trotace3D* chartSettings = nullptr;
     Tform_zaznam* recordingRate = nullptr;
     QDialog* loader = nullptr;
   };
@@ -73,7 +76,7 @@ class Tvtq45 : public QMainWindow {
   void AddChartPoint(double value);
   void ClearChart();
   int ChartPointCount() const;
-  int SampleNumber() const { return sampleNumber_; }
+  int SampleNumber() const;
   rq30::LineChart& Chart() { return *Chart1; }
   void GenerateDemoSample();
 
@@ -84,8 +87,8 @@ class Tvtq45 : public QMainWindow {
   void FormCreate();
   void RestoreSettings();
   void FormClose();
-  void ApplyChartLook();
   void Paint(QLabel* panel, int32_t colourValue);
+  void ShowRelays(uint8_t bits);
   void SetRecordingPanels(int rate, int unit, int saveMinutes);
   bool AskToClear();
   void WriteLog(const std::string& path);
@@ -110,13 +113,6 @@ class Tvtq45 : public QMainWindow {
   Clock clock_;
   QTimer Timer1;
 
-  int sampleNumber_ = 0;
-  int pointLimit_ = 200;
-  bool view3D_ = true;
-  int percent3D_ = 35;
-  int32_t penColour_ = 0;
-  int32_t gridColour_ = 0;
-  int32_t backColour_ = 0;
   int recordTicks_ = 0;
   int saveTicks_ = 0;
   int lastSecond_ = 0;
@@ -132,4 +128,7 @@ class Tvtq45 : public QMainWindow {
   bool confirmOverwrite_ = false;
 
   rq30::LineChart* Chart1;  // owned by the chart area
+  // The series with its look (point limit, 3D, colours, pen) and sample numbers.
+  std::unique_ptr<rq30::LiveSeries> series_;
+  std::unique_ptr<rq30::DemoGenerator> demo_;
 };
