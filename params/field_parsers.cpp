@@ -1,15 +1,11 @@
 #include "field_parsers.h"
 
-#include "fixed_text.h"
-
 #include <QLineEdit>
-#include <QLocale>
-#include <cmath>
-#include <limits>
 
 #include "field_check.h"
-#include "number_text.h"
+#include "fixed_text.h"
 #include "operator_dialogs.h"
+#include "param_values.h"
 
 namespace rq30 {
 
@@ -25,21 +21,17 @@ void Reject(QLineEdit* field, const QString& message) {
 }
 
 bool ParseWholeText(const QString& text, long& number) {
-  return ParseInt(text.toStdString(), number);
+  return paramset::ParseWholeText(text.toStdString(), number);
 }
 
 }  // namespace
 
 QString DecimalText(float value) {
-  return QString::fromStdString(FormatFixed(value, 5, 2, DecimalSeparator()));
+  return QString::fromStdString(paramset::FloatText(value, DecimalSeparator()));
 }
 
 bool ParseDecimalText(const QString& text, float& value) {
-  double number = 0;
-  if (!ParseFloat(text.toStdString(), DecimalSeparator(), number)) return false;
-  if (std::fabs(number) > std::numeric_limits<float>::max()) return false;
-  value = static_cast<float>(number);
-  return true;
+  return paramset::ParseFloatText(text.toStdString(), DecimalSeparator(), value);
 }
 
 int ParseDecimalField(QLineEdit* field, float& target) {
@@ -52,7 +44,7 @@ int ParseDecimalField(QLineEdit* field, float& target) {
 int ParseWholeField(QLineEdit* field, uint8_t& target) {
   long number = 0;
   if (ParseWholeText(field->text(), number)) {
-    target = static_cast<uint8_t>(static_cast<unsigned long>(number) & 0xFFu);
+    target = paramset::ByteOf(number);
     return 0;
   }
   target = 0;
@@ -63,8 +55,7 @@ int ParseWholeField(QLineEdit* field, uint8_t& target) {
 int ParseWholeField(QLineEdit* field, int32_t& target) {
   long number = 0;
   if (ParseWholeText(field->text(), number)) {
-    // Beyond 32 bits only the low bits can reach the slot, as with a byte.
-    target = static_cast<int32_t>(static_cast<uint32_t>(static_cast<unsigned long>(number)));
+    target = paramset::Int32Of(number);
     return 0;
   }
   target = 0;

@@ -9,15 +9,15 @@
 #include <QThread>
 
 #include "link.h"
+#include "load_sequence.h"
 #include "operator_dialogs.h"
 #include "program_page.h"
 #include "ui_unitmenumod.h"
 
 namespace {
 
-// The data table behind each page, in page order. The pages are not in
-// table order: SENS (table 3) follows ONOFF (table 6).
-constexpr int kPageTables[Tmenu_mod::kPageCount] = {0, 1, 2, 4, 5, 6, 3, 7, 8, 9, 10, 14, 15};
+static_assert(Tmenu_mod::kPageCount == rq30::paramset::kEditorPages);
+
 constexpr int kAddressTable = 10;
 constexpr int kProgramStartTable = 14;
 constexpr int kProgramStartWithTime = 19;
@@ -51,7 +51,7 @@ Tmenu_mod::Tmenu_mod(rq30::TableImage& image, rq30::Link& link, QWidget* parent)
   program_ = std::make_unique<rq30::ProgramPage>(*ui_, image_, link_, std::move(hooks));
 
   for (int page = 0; page < kPageCount; ++page)
-    ui_->PageControl->widget(page)->setProperty("tag", kPageTables[page]);
+    ui_->PageControl->widget(page)->setProperty("tag", PageTable(page));
   BuildPcutList();
 
   // The bar keeps its place while hidden, so the pages do not jump.
@@ -75,6 +75,8 @@ void Tmenu_mod::ConnectControls() {
   connect(ui_->tl_cteni, &QPushButton::clicked, this, &Tmenu_mod::tl_cteniClick);
   connect(ui_->tl_zapis, &QPushButton::clicked, this, &Tmenu_mod::tl_zapisClick);
   connect(ui_->tl_eeprom, &QPushButton::clicked, this, &Tmenu_mod::tl_eepromClick);
+  connect(ui_->tl_ulozit, &QPushButton::clicked, this, &Tmenu_mod::tl_ulozitClick);
+  connect(ui_->tl_otevrit, &QPushButton::clicked, this, &Tmenu_mod::tl_otevritClick);
   connect(ui_->tl_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -87,7 +89,7 @@ void Tmenu_mod::Pause(int milliseconds) {
 }
 
 int Tmenu_mod::PageTable(int page) {
-  return page >= 0 && page < kPageCount ? kPageTables[page] : -1;
+  return rq30::paramset::PageTable(page);
 }
 
 int Tmenu_mod::TransferTable(int page) const {

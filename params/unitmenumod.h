@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "table_image.h"
 
@@ -21,6 +22,9 @@ class Tmenu_mod;
 namespace rq30 {
 class Link;
 class ProgramPage;
+namespace paramset {
+struct Key;
+}
 }  // namespace rq30
 
 class Tmenu_mod : public QDialog {
@@ -67,6 +71,10 @@ class Tmenu_mod : public QDialog {
   int CollectPage(int page);
   void ApplyVariantLayout();
 
+  // The fixed values the loading window puts into the controls before it
+  // reads the controller; a page the operator never shows keeps them.
+  void PresetControls();
+
   // Makes a page active as the program does it (the loader steps through
   // the pages): nothing is collected or filled.
   void ShowPage(int page);
@@ -82,6 +90,10 @@ class Tmenu_mod : public QDialog {
   void tl_cteniClick();
   void tl_zapisClick();
   void tl_eepromClick();
+  // The parameter set file (menu_file.cpp): save what the controls and the
+  // program arrays hold; load into the controls and the table image.
+  void tl_ulozitClick();
+  void tl_otevritClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -95,10 +107,14 @@ class Tmenu_mod : public QDialog {
   void Pause(int milliseconds);
   void Report(const QString& text);
 
-  // Page by page, in menu_pages.cpp.
-  void FillAlarm(int page);
-  int CollectAlarm(int page);
+  // Pages 1..11 through the parameter set's keys, in menu_pages.cpp: each
+  // key names its control and its table image slot.
+  void FillKeys(int page);
+  int CollectKeys(int page);
   void ColourLowerLimit(int page);
+  QString ControlValue(const rq30::paramset::Key& key) const;
+  void SetControlValue(const rq30::paramset::Key& key, const QString& value);
+  std::string SavedValue(const rq30::paramset::Key& key) const;
 
   std::unique_ptr<Ui::Tmenu_mod> ui_;
   rq30::TableImage& image_;
