@@ -83,10 +83,27 @@ struct Span {
   QPointF last;
 };
 
+// A line between columns that are not neighbours.
+struct Gap {
+  QPointF from;
+  QPointF to;
+  QRgb colour;  // of the point it leads to
+};
+
+// Working memory of the dense paint, kept from paint to paint (painting runs
+// on the GUI thread only).
+struct DenseScratch {
+  std::vector<Span> spans;
+  std::vector<Gap> gaps;
+  std::vector<int> tops;
+  std::vector<int> bottoms;
+  std::vector<QRgb> colours;
+};
+
 // Spans of the reduced points; a span also covers the way from the previous
 // column's last point when the columns are neighbours. Columns further apart
-// are joined by `gaps` (pairs of points).
-void CollectSpans(const ScreenSeries& s, std::vector<Span>& spans, std::vector<QPointF>& gaps) {
+// are joined by gaps.
+void CollectSpans(const ScreenSeries& s, std::vector<Span>& spans, std::vector<Gap>& gaps) {
   spans.clear();
   gaps.clear();
   for (std::size_t i = 0; i < s.points.size(); ++i) {
@@ -102,8 +119,7 @@ void CollectSpans(const ScreenSeries& s, std::vector<Span>& spans, std::vector<Q
           span.top = std::min(span.top, joinRow);
           span.bottom = std::max(span.bottom, joinRow);
         } else {
-          gaps.push_back(before.last);
-          gaps.push_back(p);
+          gaps.push_back({before.last, p, s.colours[i]});
         }
       }
       spans.push_back(span);
@@ -117,14 +133,14 @@ void CollectSpans(const ScreenSeries& s, std::vector<Span>& spans, std::vector<Q
   }
 }
 
-void PaintGaps(QPainter& painter, const std::vector<QPointF>& gaps, const std::vector<Span>& spans,
-               QPointF offset) {
-  if (gaps.empty()) return;
-  QPen pen(QColor::fromRgb(spans.back().colour), 1.0);
+void PaintGaps(QPainter& painter, const std::vector<Gap>& gaps) {
+  QPen pen(Qt::black, 1.0);
   pen.setCosmetic(true);
-  painter.setPen(pen);
-  for (std::size_t i = 0; i + 1 < gaps.size(); i += 2)
-    painter.drawLine(gaps[i] + offset, gaps[i + 1] + offset);
+  for (const Gap& gap : gaps) {
+    pen.setColor(QColor::fromRgb(gap.colour));
+    painter.setPen(pen);
+    painter.drawLine(gap.from, gap.to);
+  }
 }
 
 void PaintSpans(QPainter& painter, const std::vector<Span>& spans) {
@@ -139,7 +155,8 @@ void PaintSpans(QPainter& painter, const std::vector<Span>& spans) {
 // what the front columns x - depth .. x send to it: from the least of
 // (top(c) + c) - x to the greatest of (bottom(c) + c) - x over those c. This
 // paints the same pixels as one swept polygon per column, as rectangles.
-void PaintSweptSpans(QPainter& painter, const std::vector<Span>& spans, QPointF depth) {
+void PaintSweptSpans(QPainter& painter, const std::vector<Span>& spans, QPointF depth,
+                     DenseScratch& scratch) {
   if (spans.empty()) return;
   const int reach = static_cast<int>(std::lround(depth.x()));
   const int first = spans.front().column;
@@ -147,8 +164,9 @@ void PaintSweptSpans(QPainter& painter, const std::vector<Span>& spans, QPointF 
   const int count = last - first + 1;
   constexpr int kNone = std::numeric_limits<int>::max();
   // Per front column: top + c and bottom + c, or kNone where no point falls.
-  static thread_local std::vector<int> tops, bottoms;
-  static thread_local std::vector<QRgb> colours;
+  std::vector<int>& tops = scratch.tops;
+  std::vector<int>& bottoms = scratch.bottoms;
+  std::vector<QRgb>& colours = scratch.colours;
   tops.assign(count, kNone);
   bottoms.assign(count, -kNone);
   colours.assign(count, spans.front().colour);
@@ -196,14 +214,13 @@ void PaintSeries(QPainter& painter, const ChartLayout& layout, const PointRing& 
       PaintRibbon(painter, scratch, layout.depth);
     }
   } else {
-    static thread_local std::vector<Span> spans;
-    static thread_local std::vector<QPointF> gaps;
-    CollectSpans(scratch, spans, gaps);
+    static thread_local DenseScratch dense;
+    CollectSpans(scratch, dense.spans, dense.gaps);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    if (!flat) PaintSweptSpans(painter, spans, layout.depth);
-    PaintSpans(painter, spans);
+    if (!flat) PaintSweptSpans(painter, dense.spans, layout.depth, dense);
+    PaintSpans(painter, dense.spans);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    PaintGaps(painter, gaps, spans, QPointF());
+    PaintGaps(painter, dense.gaps);
   }
   painter.setRenderHint(QPainter::Antialiasing, false);
 }

@@ -114,6 +114,21 @@ class ChartRenderTests : public QObject {
     QCOMPARE(InkAround(image, QPointF(layout.mapX(late.x), layout.mapY(11))), Ink::kBlue);
   }
 
+  // Dense stretches with a hole in x between them are joined by a line in
+  // the colour of the point it leads to.
+  void denseStretchesAreJoinedAcrossAHole() {
+    LineChart chart;
+    chart.SetWallColour(Qt::white);
+    chart.SetLegendVisible(false);
+    for (int i = 1; i <= 5000; ++i) chart.AppendPoint(i, 10.0 + (i % 2), kRed);
+    for (int i = 15000; i <= 20000; ++i) chart.AppendPoint(i, 30.0 + (i % 2), kBlue);
+    const QImage image = Rendered(chart);
+    const rq30::ChartLayout layout = chart.LayoutFor(image.rect());
+    const QPointF middle((layout.mapX(5000) + layout.mapX(15000)) / 2,
+                         (layout.mapY(10) + layout.mapY(30)) / 2);  // 5000 is even, so is 15000
+    QCOMPARE(InkAround(image, middle), Ink::kBlue);
+  }
+
   // The plotting area is filled with the wall colour only once one is set;
   // the panel takes its own colour; in 3D the side walls are shaded.
   void wallAndPanelColours() {
