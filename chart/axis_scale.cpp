@@ -17,8 +17,13 @@ std::vector<double> TicksIn(double low, double high, double step) {
   std::vector<double> ticks;
   const double first = std::ceil(low / step - 1e-9);
   const double last = std::floor(high / step + 1e-9);
-  for (double k = first; k <= last; k += 1.0) {
-    double v = k * step;
+  // Counted in whole steps from the first tick: far from zero, adding 1.0
+  // to a huge multiple would no longer move it. The cap is a guard only; a
+  // scale that fits its labels has far fewer ticks.
+  const double count = last - first;
+  if (!(count >= 0.0) || count > 10000.0) return ticks;
+  for (int k = 0; k <= static_cast<int>(count); ++k) {
+    double v = (first + k) * step;
     if (std::fabs(v) < step * 1e-9) v = 0.0;  // never a "-0" label
     ticks.push_back(v);
   }

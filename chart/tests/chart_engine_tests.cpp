@@ -65,6 +65,8 @@ class ChartEngineTests : public QObject {
     QTest::newRow("constant") << 42.0 << 42.0 << 300.0 << true << 0.0;
     QTest::newRow("large and narrow") << 1e6 << 1e6 + 3 << 300.0 << true << 0.0;
     QTest::newRow("huge") << -3e38 << 3e38 << 300.0 << true << 0.0;
+    QTest::newRow("far from zero") << 1e20 << 1e20 + 1e5 << 300.0 << false << 0.0;
+    QTest::newRow("far from zero, whole steps") << 1e17 << 1e17 + 4096 << 1200.0 << false << 1.0;
     QTest::newRow("sample numbers") << 1.0 << 201.0 << 900.0 << false << 1.0;
     QTest::newRow("few sample numbers") << 1.0 << 3.0 << 900.0 << false << 1.0;
     QTest::newRow("long run") << 9800001.0 << 9900001.0 << 1100.0 << false << 1.0;
