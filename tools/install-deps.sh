@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  libqcustomplot-dev
 )
 [ "${1:-}" = "--run" ] && packages+=(xdotool imagemagick)
 missing=()
