@@ -7,12 +7,17 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 
 #include "cp1250.h"
 #include "scripted_dialogs.h"
 #include "settings_store.h"
 #include "sim_line.h"
+#include "rychlostzaznamu.h"
 #include "unit_hl.h"
 
 using rq30::DialogAnswer;
@@ -212,6 +217,58 @@ class LogTest : public QObject {
     QCOMPARE(b.dialogs.Calls().size(), size_t(1));
     QCOMPARE(b.dialogs.Calls()[0].kind, DialogCall::Kind::kSaveFile);
     QVERIFY(!b.window->isVisible());
+  }
+
+  // "&Rychlost záznamu": the panels go into the dialog and, on OK, come back
+  // with the new rate, unit and interval; the counters run on.
+  void recordingRateDialogTransfer() {
+    Bench b;
+    Tform_zaznam dialog;
+    Tvtq45::Windows windows;
+    windows.recordingRate = &dialog;
+    b.window->SetWindows(windows);
+    auto* menu = b.window->findChild<QAction*>("mn_rychlost_zaznamu");
+
+    QString seenRate, seenFile;
+    bool seenSeconds = false;
+    QTimer::singleShot(0, &dialog, [&] {
+      seenRate = dialog.findChild<QLineEdit*>("ed_sample")->text();
+      seenFile = dialog.findChild<QLineEdit*>("ed_soubor")->text();
+      seenSeconds = dialog.findChild<QRadioButton*>("rb_sec")->isChecked();
+      dialog.findChild<QLineEdit*>("ed_sample")->setText("5");
+      dialog.findChild<QLineEdit*>("ed_soubor")->setText("2");
+      dialog.findChild<QRadioButton*>("rb_min")->setChecked(true);
+      dialog.findChild<QPushButton*>("tl_ok")->click();
+    });
+    menu->trigger();
+    QCOMPARE(seenRate, QString("1"));
+    QCOMPARE(seenFile, QString("15"));
+    QVERIFY(seenSeconds);
+    QCOMPARE(Find<QLabel>(*b.window, "pa_zaznam")->text(), QString("5"));
+    QCOMPARE(Find<QLabel>(*b.window, "pa_soubor")->text(), QString("2"));
+    QCOMPARE(Find<QLabel>(*b.window, "pa_jednotky")->text(), QString("min"));
+
+    // Storno hands nothing back.
+    QTimer::singleShot(0, &dialog, [&] {
+      dialog.findChild<QLineEdit*>("ed_sample")->setText("9");
+      dialog.findChild<QPushButton*>("tl_cancel")->click();
+    });
+    menu->trigger();
+    QCOMPARE(Find<QLabel>(*b.window, "pa_zaznam")->text(), QString("5"));
+
+    // The new period applies: 5 minutes is 300 working seconds.
+    Find<QCheckBox>(*b.window, "check_auto")->setChecked(true);
+    for (int s = 1; s < 300; ++s) b.Second();
+    QCOMPARE(b.window->Log().LineCount(), size_t(0));
+    b.Second();
+    QCOMPARE(b.window->Log().LineCount(), size_t(1));
+
+    // And it is what the window stores when it closes.
+    b.window->close();
+    auto store = rq30::OpenSettingsStore();
+    QCOMPARE(store->ReadInteger("ZAZNAM", "LIST", -1), 5);
+    QCOMPARE(store->ReadInteger("ZAZNAM", "JEDNOTKY", -1), 60);
+    QCOMPARE(store->ReadInteger("ZAZNAM", "SOUBOR", -1), 2);
   }
 
   // A full disk: the write fails, the operator is told, and the file that
