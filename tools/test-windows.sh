@@ -20,7 +20,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build-windows
 
-log() { echo "test-windows: $*"; }
+log() { echo "test-windows: [${SECONDS}s] $*"; }
 
 # --- packages ----------------------------------------------------------------
 packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest wine wine64)
@@ -78,6 +78,7 @@ cleanup() {
 trap cleanup EXIT
 
 # --- the simulator, built natively -------------------------------------------
+log "building the simulator"
 cmake -S . -B "$out/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DRQ30_WITH_QT=OFF -DRQ30_WITH_TESTS=OFF -DRQ30_WITH_BENCH=OFF -DRQ30_DIRS="link;sim" >/dev/null
 build_quietly() {  # build folder, cmake --build arguments...
@@ -115,7 +116,7 @@ pty2=$(pty_of 2)
 map_port 1 "$pty1"
 map_port 2 "$pty2"
 for n in 3 4 5 6 7 8; do map_port "$n" "$missing_port"; done
-wineserver -w
+timeout 60 wineserver -w || wineserver -k
 # From here on one server serves the build and the tests, so that no test
 # program pays Wine's start (GoogleTest's listing at build time allows 5 s).
 wineserver -p >"$out/wineserver.log" 2>&1
@@ -137,12 +138,14 @@ fi
 log "COM1 -> $pty1, COM2 -> $pty2, COM3..COM8 -> nothing"
 
 # --- the Windows build and its tests ----------------------------------------
-cmake -S . -B "$out/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+log "building for Windows"
+cmake -S . -B "$out/win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DGTest_DIR="$root/cmake/gtest-source" \
   -DRQ30_WITH_QT=OFF -DRQ30_WITH_BENCH=OFF -DRQ30_DIRS="common;link;cli;wintest" >/dev/null
 build_quietly "$out/win"
 
+log "testing under Wine"
 status=0
 ctest --test-dir "$out/win" --output-on-failure -j "$(nproc)" >"$out/ctest.log" 2>&1 || status=$?
 if [ "$status" -ne 0 ]; then
@@ -152,4 +155,5 @@ else
 fi
 # The time-outs as Wine measured them.
 grep -h '^measured:' "$out/win/Testing/Temporary/LastTest.log" | sort -u || true
+log "done"
 exit "$status"

@@ -12,8 +12,11 @@ failures=0
 # reset first. The C runtime writes text-mode output: lines end in CR LF.
 run() {
   "$wine" "$forget" 2 || failures=$((failures + 1))
+  local start
+  start=$(date +%s%N)
   out=$("$wine" "$ctl" "$@" 2>"$err_file" | tr -d '\r')
   status=${PIPESTATUS[0]}
+  ms=$((($(date +%s%N) - start) / 1000000))
   err=$(tr -d '\r' <"$err_file")
 }
 err_file=$(mktemp)
@@ -55,9 +58,7 @@ expect "missing port exits 1" 1 "$status"
 expect "missing port message" "rq30ctl: Sériový port COM0 nelze otevřít" "$err"
 
 # Nobody answers at address 9: the exchange fails, no more.
-start=$(date +%s%N)
 run --port COM2 --da 9 read 11
-ms=$((($(date +%s%N) - start) / 1000000))
 expect "silent address exits 1" 1 "$status"
 expect "silent address message" "rq30ctl: read table 11: no valid answer from the controller" "$err"
 echo "measured: rq30ctl read 11 at a silent address: $ms ms (Wine start included)"

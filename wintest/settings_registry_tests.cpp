@@ -171,5 +171,26 @@ TEST_F(RegistryStore, NonStringValueIsAnError) {
   }
 }
 
+// Names beyond the registry's limits (a key name of 40000 characters, a
+// value name over 16383) make the two writing steps fail.
+TEST_F(RegistryStore, WriteFailuresNameTheSectionOrTheKey) {
+  auto store = OpenSettingsStore();
+  const std::string section(40000, 'S');
+  try {
+    store->WriteInteger(section, "POCET", 1);
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Failed to create key " + section);
+  }
+  const std::string key(16384, 'K');
+  try {
+    store->WriteInteger("GRAF", key, 1);
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Failed to set data for '" + key + "'");
+  }
+  EXPECT_EQ(store->ReadInteger("GRAF", "POCET", 200), 200);
+}
+
 }  // namespace
 }  // namespace rq30

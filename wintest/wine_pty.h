@@ -14,13 +14,19 @@
 
 namespace rq30::wintest {
 
-// Sets the line behind COMn to no parity through a handle of its own (Wine
-// lets a second handle open a COM port; Windows would not). Returns 0, or
-// the Windows error code of the failing call.
-inline DWORD ForgetPtyParity(int com) {
+// A handle of the test's own on COMn, beside the port under test: Wine lets
+// a second handle open a COM port, Windows would refuse it. May be
+// INVALID_HANDLE_VALUE.
+inline HANDLE OpenSecondHandle(int com) {
   const std::string name = "\\\\.\\COM" + std::to_string(com);
-  const HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+  return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                     nullptr);
+}
+
+// Sets the line behind COMn to no parity through a second handle. Returns
+// 0, or the Windows error code of the failing call.
+inline DWORD ForgetPtyParity(int com) {
+  const HANDLE h = OpenSecondHandle(com);
   if (h == INVALID_HANDLE_VALUE) return GetLastError();
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
