@@ -7,8 +7,13 @@
 #include <stdexcept>
 
 #include "link.h"
+#include "ini_file.h"
+#include "load_sequence.h"
 #include "measurement_log.h"
 #include "number_text.h"
+#include "param_file.h"
+#include "param_keys.h"
+#include "param_values.h"
 #include "record_download.h"
 #include "safe_file.h"
 #include "serial_port.h"
@@ -16,6 +21,7 @@
 #include "table_layout.h"
 #include "table_text.h"
 #include "trace_port.h"
+#include "write_sequence.h"
 
 namespace rq30::cli {
 
@@ -39,6 +45,9 @@ const char kUsageText[] =
     "  live [--interval S] [--count N] [--log FILE]\n"
     "                                 live values every S seconds\n"
     "  records [--out FILE]           the record memory as the program lists it\n"
+    "  params save FILE               the controller's parameter set into a file\n"
+    "  params load FILE [--eeprom]    a parameter set file into the controller\n"
+    "  params diff FILE               keys whose value differs from the controller's\n"
     "  probe                          whether the controller address answers\n"
     "  eeprom                         the controller stores its parameters\n"
     "exit: 0 done, 1 an exchange or a file failed, 2 bad usage, 3 differences found\n";
@@ -115,7 +124,15 @@ Options Parse(const std::vector<std::string>& args) {
 struct CommandArgs {
   std::vector<std::string> plain;
   std::vector<std::pair<std::string, std::string>> named;
+  std::vector<std::string> flags;
   bool help = false;
+
+  bool Has(const std::string& flag) const {
+    for (const std::string& f : flags) {
+      if (f == flag) return true;
+    }
+    return false;
+  }
 
   const std::string* Get(const std::string& name) const {
     for (const auto& [n, v] : named) {
@@ -126,12 +143,17 @@ struct CommandArgs {
 };
 
 CommandArgs SplitCommand(const std::vector<std::string>& cmd,
-                         const std::vector<std::string>& valued) {
+                         const std::vector<std::string>& valued,
+                         const std::vector<std::string>& flags) {
   CommandArgs a;
   for (std::size_t i = 1; i < cmd.size(); ++i) {
     const std::string& s = cmd[i];
+    bool flag = false;
+    for (const std::string& f : flags) flag = flag || f == s;
     if (s == "--help") {
       a.help = true;
+    } else if (flag) {
+      a.flags.push_back(s);
     } else if (s.rfind("--", 0) == 0) {
       bool known = false;
       for (const std::string& v : valued) known = known || v == s;
@@ -220,6 +242,8 @@ int Ident(Session& s, Io& io) {
   io.out << "device: " << s.image.deviceType << '\n';
   Expect(s.link.ReadFirmwareVersion(), "firmware version");
   io.out << "firmware: " << s.image.firmwareVersion << '\n';
+  const int variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
+  io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
   return kOk;
 }
 
@@ -332,6 +356,121 @@ int Records(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) 
   return kOk;
 }
 
+// The controller's whole parameter set in the loading window's order; any
+// table that does not answer makes the command fail.
+int LoadFromController(Session& s, Io& io, const std::string& what) {
+  std::vector<int> silent;
+  paramset::LoadHooks hooks;
+  hooks.pause = io.pause;
+  hooks.readDone = [&](int table, int ok) {
+    if (!ok) silent.push_back(table);
+  };
+  const int variant = paramset::LoadParameterSet(s.link, hooks);
+  if (variant == 0) {
+    throw Failure(what + ": no VTQ45 firmware identified (\"" +
+                  std::string(s.image.firmwareVersion) + "\")");
+  }
+  if (!silent.empty()) {
+    std::string tables;
+    for (int t : silent) tables += (tables.empty() ? "" : ", ") + std::to_string(t);
+    throw Failure(what + ": no valid answer for table " + tables);
+  }
+  return variant;
+}
+
+IniFile OpenParameterFile(const std::string& path) {
+  std::string bytes;
+  if (ReadWholeFile(path, bytes) != FileRead::kOk) throw Failure("cannot read " + path);
+  return IniFile::FromBytes(path, bytes);
+}
+
+int ParamsSave(Session& s, const std::string& path, const LocaleTexts& texts, Io& io) {
+  const int variant = LoadFromController(s, io, "params save");
+  paramset::SaveImage(path, s.image, variant, texts.point);
+  return kOk;
+}
+
+int ParamsDiff(Session& s, const std::string& path, const LocaleTexts& texts, Io& io) {
+  const IniFile file = OpenParameterFile(path);
+  const int variant = LoadFromController(s, io, "params diff");
+  TableImage fromFile = s.image;
+  paramset::LoadImage(file, fromFile, variant, texts.point);
+  int differences = 0;
+  for (const paramset::Key& key : paramset::Keys()) {
+    // Only what the controller holds: keys behind a slot, on a page this
+    // firmware offers.
+    if (key.slot == paramset::Slot::kNone) continue;
+    if (!paramset::PageShown(key.page, variant) && !paramset::SavedFromImage(key, variant)) continue;
+    const std::string mine = paramset::ShownValue(fromFile, key, variant, texts.point);
+    const std::string theirs = paramset::ShownValue(s.image, key, variant, texts.point);
+    if (mine == theirs) continue;
+    ++differences;
+    io.out << key.section << '/' << key.name << ": file " << paramset::FileValue(file, key)
+           << ", controller " << theirs << '\n';
+  }
+  return differences ? kDifferent : kOk;
+}
+
+int ParamsLoad(Session& s, const std::string& path, bool eeprom, const LocaleTexts& texts,
+               Io& io) {
+  const IniFile file = OpenParameterFile(path);
+  paramset::LoadHooks hooks;
+  hooks.pause = io.pause;
+  const int variant = paramset::Identify(s.link, hooks);
+  if (variant == 0) {
+    throw Failure("params load: no VTQ45 firmware identified (\"" +
+                  std::string(s.image.firmwareVersion) + "\")");
+  }
+  // The program selection stays the controller's, as in the editor.
+  if (variant >= 2) s.link.ReadTable(16);
+  const paramset::ImageLoad load = paramset::LoadImage(file, s.image, variant, texts.point);
+  if (!load.rejected.empty() || load.badComp) {
+    const paramset::Key& bad = load.badComp ? *load.badComp : *load.rejected.front();
+    throw Failure("params load: " + path + ": " + bad.section + "/" + bad.name +
+                  " is not a number; nothing written");
+  }
+
+  int failed = 0;
+  auto report = [&](const std::string& what, int ok) {
+    io.out << what << (ok ? ": written\n" : ": FAILED (code " +
+                                               std::to_string(s.link.AckErrorCode()) + ")\n");
+    if (!ok) ++failed;
+  };
+  for (int page = 1; page < paramset::kEditorPages; ++page) {
+    if (!paramset::PageShown(page, variant)) continue;
+    const int table =
+        page == paramset::kGoPage && variant == 3 ? 19 : paramset::PageTable(page);
+    const int ok = s.link.WriteTable(table);
+    report("table " + std::to_string(table), ok);
+    // The controller answers at its new address from now on.
+    if (ok && table == 10) s.link.SetDeviceAddress(s.image.address.address);
+  }
+  if (variant == 1) {
+    report("table 0", s.link.WriteTable(0));
+  } else {
+    paramset::WriteHooks writeHooks;
+    writeHooks.pause = io.pause;
+    report("program data", paramset::WriteProgramData(s.link, s.image, writeHooks));
+  }
+  if (eeprom) {
+    if (failed) {
+      io.err << "rq30ctl: EEPROM not stored: not every write succeeded\n";
+    } else {
+      report("EEPROM", s.link.StoreToEeprom());
+    }
+  }
+  if (failed) throw Failure("params load: " + std::to_string(failed) + " write(s) failed");
+  return kOk;
+}
+
+int Params(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
+  const std::string& what = a.plain[0];
+  const std::string& path = a.plain[1];
+  if (what == "save") return ParamsSave(s, path, texts, io);
+  if (what == "diff") return ParamsDiff(s, path, texts, io);
+  return ParamsLoad(s, path, a.Has("--eeprom"), texts, io);
+}
+
 const char* CommandHelp(const std::string& name) {
   if (name == "ident") return "usage: rq30ctl ident\n  device type and firmware texts\n";
   if (name == "scan") {
@@ -353,6 +492,15 @@ const char* CommandHelp(const std::string& name) {
     return "usage: rq30ctl records [--out FILE]\n"
            "  downloads the record memory; prints the program's listing or saves it\n";
   }
+  if (name == "params") {
+    return "usage: rq30ctl params save FILE | params load FILE [--eeprom] | params diff FILE\n"
+           "  save: reads the whole parameter set of the identified firmware and writes\n"
+           "        the program's parameter set file (470 keys)\n"
+           "  load: writes the file's tables to the controller page by page, and the\n"
+           "        program data; --eeprom then has the controller store them\n"
+           "  diff: lists every key whose value differs between the file and the\n"
+           "        controller; exit 3 when any does\n";
+  }
   if (name == "probe") return "usage: rq30ctl probe\n  whether the controller address answers\n";
   if (name == "eeprom") return "usage: rq30ctl eeprom\n  the controller stores its parameters\n";
   return nullptr;
@@ -371,7 +519,9 @@ int Dispatch(const Options& o, Io& io) {
   if (name == "scan") valued = {"--from", "--to"};
   if (name == "live") valued = {"--interval", "--count", "--log"};
   if (name == "records") valued = {"--out"};
-  const CommandArgs a = SplitCommand(o.command, valued);
+  std::vector<std::string> flags;
+  if (name == "params") flags = {"--eeprom"};
+  const CommandArgs a = SplitCommand(o.command, valued, flags);
   if (a.help) {
     io.out << help;
     return kOk;
@@ -379,6 +529,12 @@ int Dispatch(const Options& o, Io& io) {
   const LocaleTexts texts(o.locale);
   // Usage is checked before the line is opened.
   if (name == "read" || name == "write") TableNumber(a, name);
+  if (name == "params") {
+    const bool known = !a.plain.empty() && (a.plain[0] == "save" || a.plain[0] == "load" ||
+                                            a.plain[0] == "diff");
+    if (!known || a.plain.size() != 2) throw UsageError("params needs save, load or diff and a FILE");
+    if (a.Has("--eeprom") && a.plain[0] != "load") throw UsageError("--eeprom goes with params load");
+  }
 
   Session s(o, io);
   if (name == "ident") return Ident(s, io);
@@ -387,6 +543,7 @@ int Dispatch(const Options& o, Io& io) {
   if (name == "write") return Write(s, a, texts);
   if (name == "live") return Live(s, a, texts, io);
   if (name == "records") return Records(s, a, texts, io);
+  if (name == "params") return Params(s, a, texts, io);
   if (name == "probe") {
     Expect(s.link.ProbeAddress(), "address " + std::to_string(o.da));
     io.out << "address " << o.da << " answers\n";
