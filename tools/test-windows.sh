@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the plain C++ core (link/, common/, cli/) for 64-bit Windows with
+# Builds the plain C++ core (link/, common/, paramset/, cli/) for 64-bit Windows with
 # mingw-w64 and runs its tests under Wine, headless, including the Win32
 # serial port and rq30ctl.exe against the simulator on a pty.
 #
@@ -142,7 +142,7 @@ log "building for Windows"
 cmake -S . -B "$out/win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DGTest_DIR="$root/cmake/gtest-source" \
-  -DRQ30_WITH_QT=OFF -DRQ30_WITH_BENCH=OFF -DRQ30_DIRS="common;link;cli;wintest" >/dev/null
+  -DRQ30_WITH_QT=OFF -DRQ30_WITH_BENCH=OFF -DRQ30_DIRS="common;link;paramset;cli;wintest" >/dev/null
 build_quietly "$out/win"
 
 log "testing under Wine"
