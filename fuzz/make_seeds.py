@@ -137,6 +137,45 @@ def number_seeds():
     }
 
 
+PAGE_KEYS = [
+    ("ALARM1", ["RALA=0", "RELE=1", "SPLO=0", "SPHI=100", "HYST=1"]),
+    ("ALARM2", ["RALA=2", "RELE=0", "SPLO=-5,5", "SPHI=250", "HYST=2"]),
+    ("PID", ["PB=1", "TI=100", "TD=1", "TUNE=0"]),
+    ("REGO", ["TYPE=0", "F2=0", "DSER=60", "DEAD=2", "TPID=4", "PS=0", "PER=10"]),
+    ("ONOF", ["PHEA=-2", "PCOO=2", "HHEA=1", "HCOO=1", "AT=1", "RE_1=0", "RE_2=1"]),
+    ("SENS", ["STRS=0", "ENDS=100", "OFFS=0", "TYPE=4", "DP=1", "KOMP=1"]),
+    ("DACO", ["AIN=0", "AOUT=0", "ASTR=0", "AEND=100"]),
+    ("ERRO", ["RE12=0", "RE-3=0", "RE-4=0", "YOUT=0"]),
+    ("OSTAT", ["OPLO=0", "OPHI=100", "PASS=0", "FILT=0", "LOCK=0"]),
+    ("ADD", ["ADRESA=0", "ZAZNAM=60"]),
+    ("GO", ["BEH=0", "PEND=0", "HOLD=0", "PUC=0", "DATE=0", "HOUR=0", "MIN=0"]),
+]
+
+
+def param_file(separator=","):
+    lines = []
+    for section, keys in PAGE_KEYS:
+        lines.append("[%s]" % section)
+        lines += [k.replace(",", separator) for k in keys]
+    lines += ["[COMP]", "PROG=1", "C_PR=3", "SP=21%s50" % separator, "POCATEK=0"]
+    lines += ["SP[%d]=%d%s00" % (n, 10 * n, separator) for n in range(10)]
+    for p in range(10):
+        for seg in range(20):
+            lines.append("TEP[%d][%d]=%d%s25" % (p, seg, p * 20 + seg, separator))
+            lines.append("CAS[%d][%d]=%d" % (p, seg, seg * 5))
+    return ("\r\n".join(lines) + "\r\n").encode("cp1250")
+
+
+def param_seeds():
+    return {
+        "full_comma_v3": bytes([3, 1]) + param_file(","),
+        "full_point_v1": bytes([1, 0]) + param_file("."),
+        "wrong_separator_v2": bytes([2, 0]) + param_file(","),
+        "letters": bytes([0, 1]) + b"[ALARM1]\r\nSPLO=abc\r\nRALA=x\r\n[REGO]\r\nTPID=99\r\n[COMP]\r\nSP=1e39\r\n",
+        "excerpt": bytes([3, 1]) + PARAM_FILE,
+    }
+
+
 def write(name, seeds):
     folder = os.path.join(HERE, "corpus", name)
     os.makedirs(folder, exist_ok=True)
@@ -150,3 +189,4 @@ if __name__ == "__main__":
     write("ini_file", ini_seeds())
     write("settings_ini", settings_seeds())
     write("number_text", number_seeds())
+    write("param_file", param_seeds())

@@ -36,7 +36,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 cmake --build "$build" --target "${targets[@]/#/fuzz_}" -- -j2
 
-declare -A max_len=([link]=1024 [ini_file]=4096 [settings_ini]=1024 [number_text]=256 [param_file]=65536)
+declare -A max_len=([link]=1024 [ini_file]=4096 [settings_ini]=1024 [number_text]=256 [param_file]=2048)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/findings"
