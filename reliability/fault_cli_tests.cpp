@@ -97,7 +97,7 @@ const ReadFault kReadFaults[] = {
      "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},
     {"controller at another address", [](Line&) {},
      "--da 9 read 11", "rq30ctl: read table 11: no valid answer from the controller\n", "--da 0 read 11"},
-    {"late replies", [](Line& l) { rq30::sim::Faults f; f.delayMs = 1300; l.Inject(f); },
+    {"late replies", [](Line& l) { rq30::sim::Faults f; f.delayMs = 1800; l.Inject(f); },
      "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},
     {"identification cut short", [](Line& l) { l.tamper->CutReplies(3, 8); },
      "ident", "rq30ctl: device type: no valid answer from the controller\n"},
