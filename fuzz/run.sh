@@ -3,6 +3,8 @@
 # build-fuzz/ and runs each for SECONDS on a fresh copy of its seed corpus.
 #   fuzz/run.sh 60        every target for 60 s (CI)
 #   fuzz/run.sh 600 link  only fuzz_link, for 10 minutes
+#   FUZZ_RUNS=1000000 fuzz/run.sh 7200   each target until a million executions
+#                                        (or two hours)
 # Fails when a target finds a crash, a sanitizer report or a broken property;
 # the input that did it is kept in build-fuzz/findings/.
 set -euo pipefail
@@ -50,13 +52,16 @@ for name in "${targets[@]}"; do
   cp fuzz/corpus/"$name"/* "$work"/
   log="$build/fuzz_$name.log"
   status=0
-  "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  runs_option=()
+  [ -n "${FUZZ_RUNS:-}" ] && runs_option=(-runs="$FUZZ_RUNS")
+  "$build/fuzz/fuzz_$name" -max_total_time="$seconds" "${runs_option[@]}" -timeout=10 -rss_limit_mb=2048 \
     -max_len="${max_len[$name]:-4096}" -use_value_profile=1 -print_final_stats=1 \
     -artifact_prefix="$build/findings/${name}-" "$work" >"$log" 2>&1 || status=$?
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1 || echo "?")
   if [ "$status" -eq 0 ]; then
     passed=$((passed + 1))
-    echo "fuzz_$name: $runs executions in $seconds s, no finding"
+    took=$(grep -o 'Done [0-9]* runs in [0-9]* second' "$log" | grep -o '[0-9]* second' | grep -o '[0-9]*' || echo "$seconds")
+    echo "fuzz_$name: $runs executions in $took s, no finding"
   else
     failed=$((failed + 1))
     echo "fuzz_$name: FINDING after $runs executions (exit $status); see $log"
