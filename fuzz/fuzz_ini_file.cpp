@@ -36,15 +36,18 @@ std::string WritableName(const std::string& raw, bool key) {
   static const char kFirst[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
   static const char kRest[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-[]";
   std::string name(1, kFirst[raw.empty() ? 0 : static_cast<uint8_t>(raw[0]) % 52]);
-  const std::size_t restSize = key ? sizeof kRest - 1 : sizeof kRest - 3;  // no brackets in sections
-  for (std::size_t i = 1; i < raw.size(); ++i) name += kRest[static_cast<uint8_t>(raw[i]) % restSize];
+  const std::size_t restSize =
+      key ? sizeof kRest - 1 : sizeof kRest - 3;  // no brackets in sections
+  for (std::size_t i = 1; i < raw.size(); ++i)
+    name += kRest[static_cast<uint8_t>(raw[i]) % restSize];
   return name;
 }
 
 // A value as the program writes them: numbers, texts with inner blanks and
 // Czech letters; never blanks at the ends or enclosing quotes.
 std::string WritableValue(const std::string& raw) {
-  static const char* const kPieces[] = {"0", "1", "9", "-", ",", ".", "E", "x", " ", "č", "Ž", "ů", "\""};
+  static const char* const kPieces[] = {"0", "1", "9", "-", ",", ".", "E",
+                                        "x", " ", "č", "Ž", "ů", "\""};
   std::string value;
   for (char c : raw) value += kPieces[static_cast<uint8_t>(c) % 13];
   while (!value.empty() && value.front() == ' ') value.erase(value.begin());
@@ -82,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string value = WritableValue(in.Text(16));
   const std::string file = in.Rest();
 
-  Require(rq30::Utf8ToCp1250(rq30::Cp1250ToUtf8(file)) == file, "Windows-1250 bytes do not survive UTF-8");
+  Require(rq30::Utf8ToCp1250(rq30::Cp1250ToUtf8(file)) == file,
+          "Windows-1250 bytes do not survive UTF-8");
 
   rq30::IniFile ini = rq30::IniFile::FromBytes("fuzz.ini", file);
   const std::string saved = ini.Bytes();
@@ -102,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   Require(written.ReadString(section, key, kMissing) == value, "a written value is lost by saving");
 
   for (std::size_t i = 0; i < probes.size(); ++i) {
-    if (Folded(probes[i].section) == Folded(section) && Folded(probes[i].key) == Folded(key)) continue;
+    if (Folded(probes[i].section) == Folded(section) && Folded(probes[i].key) == Folded(key))
+      continue;
     Require(ini.ReadString(probes[i].section, probes[i].key, kMissing) == before[i],
             "writing one key changed another");
     Require(written.ReadString(probes[i].section, probes[i].key, kMissing) == before[i],

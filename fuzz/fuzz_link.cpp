@@ -136,7 +136,8 @@ class ScriptedLine : public rq30::Port {
 // The reply checks as the controller's protocol states them, written apart
 // from the link's own.
 bool WellFormedDataReply(const Bytes& r, int dataBytes) {
-  if (r.size() < 9 || r[0] != 0x68 || r[1] != r[2] || r.size() != std::size_t{r[1]} + 6) return false;
+  if (r.size() < 9 || r[0] != 0x68 || r[1] != r[2] || r.size() != std::size_t{r[1]} + 6)
+    return false;
   if (r[6] != 0x08 || r.back() != 0x16) return false;
   if (dataBytes >= 0 && r.size() != static_cast<std::size_t>(dataBytes) + 9) return false;
   unsigned sum = 0;
@@ -198,7 +199,8 @@ void RunOne(rq30::Link& link, ScriptedLine& line, rq30::fuzz::ByteReader& in, in
       const bool good = WellFormedDataReply(line.lastRead, length);
       Require(result == (good ? 1 : 0), "ReadTable result disagrees with the reply");
       if (result && rq30::LayoutOf(table).decodable) {
-        rq30::DecodeTable(table, line.lastRead.data() + 7, static_cast<std::size_t>(length), expected);
+        rq30::DecodeTable(table, line.lastRead.data() + 7, static_cast<std::size_t>(length),
+                          expected);
       }
       if (result && !rq30::LayoutOf(table).decodable) {
         Require(reports == reportsBefore + 1, "a table without decoder was not reported");
@@ -213,7 +215,8 @@ void RunOne(rq30::Link& link, ScriptedLine& line, rq30::fuzz::ByteReader& in, in
         Require(result == 0 && line.writes == 0 && reports == reportsBefore + 1,
                 "a table without encoder was sent or not reported");
       } else {
-        Require(result == (WellFormedAck(line.lastRead) ? 1 : 0), "WriteTable result disagrees with the acknowledgement");
+        Require(result == (WellFormedAck(line.lastRead) ? 1 : 0),
+                "WriteTable result disagrees with the acknowledgement");
       }
       ExpectUnchanged(before, image, "a write changed the image");
       break;
@@ -230,7 +233,8 @@ void RunOne(rq30::Link& link, ScriptedLine& line, rq30::fuzz::ByteReader& in, in
       if (!inRange) {
         Require(result == 0 && line.writes == 0, "a program out of range was asked for");
       } else if (!read) {
-        Require(result == (WellFormedAck(line.lastRead) ? 1 : 0), "WriteProgramBlock result disagrees");
+        Require(result == (WellFormedAck(line.lastRead) ? 1 : 0),
+                "WriteProgramBlock result disagrees");
       } else if (broadcast) {
         Require(line.reads == 0 && result == (line.lastWriteOk ? 1 : 0), "broadcast block read");
       } else {
@@ -240,9 +244,12 @@ void RunOne(rq30::Link& link, ScriptedLine& line, rq30::fuzz::ByteReader& in, in
         if (result) {
           const uint8_t* data = line.lastRead.data() + 7;
           for (int i = 0; i < (variant == 0 ? rq30::kPrograms : rq30::kSegments); ++i) {
-            if (variant == 0) expected.setpointList[i] = rq30::GetFloat(data + 4 * i);
-            else if (variant == 1) expected.programSetpoints[program][i] = rq30::GetFloat(data + 4 * i);
-            else expected.programTimes[program][i] = rq30::GetUInt16(data + 2 * i);
+            if (variant == 0)
+              expected.setpointList[i] = rq30::GetFloat(data + 4 * i);
+            else if (variant == 1)
+              expected.programSetpoints[program][i] = rq30::GetFloat(data + 4 * i);
+            else
+              expected.programTimes[program][i] = rq30::GetUInt16(data + 2 * i);
           }
         }
       }
@@ -261,7 +268,8 @@ void RunOne(rq30::Link& link, ScriptedLine& line, rq30::fuzz::ByteReader& in, in
                 "ReadRecordBlock result disagrees with the reply");
         if (result) {
           for (int i = 0; i < 16; ++i) {
-            expected.recordValues[16 * block + i] = rq30::GetFloat(line.lastRead.data() + 7 + 4 * i);
+            expected.recordValues[16 * block + i] =
+                rq30::GetFloat(line.lastRead.data() + 7 + 4 * i);
           }
         }
       }
@@ -278,7 +286,8 @@ void RunOne(rq30::Link& link, ScriptedLine& line, rq30::fuzz::ByteReader& in, in
         char* text = type ? expected.deviceType : expected.firmwareVersion;
         std::memset(text, 0, rq30::kIdentTextSize);
         const std::size_t n = line.lastRead.size() - 9;
-        std::memcpy(text, line.lastRead.data() + 7, n < rq30::kIdentTextSize - 1 ? n : rq30::kIdentTextSize - 1);
+        std::memcpy(text, line.lastRead.data() + 7,
+                    n < rq30::kIdentTextSize - 1 ? n : rq30::kIdentTextSize - 1);
       }
       ExpectUnchanged(expected, image, "identification changed more than its text");
       break;

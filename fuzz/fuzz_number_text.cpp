@@ -35,8 +35,12 @@ void Require(bool condition, const char* what, const std::string& text) {
   if (!condition) Finding(what, text);
 }
 
-bool Blank(char c) { return c == ' ' || c == '\t'; }
-bool Digit(char c) { return c >= '0' && c <= '9'; }
+bool Blank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool Digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::string Trimmed(const std::string& s) {
   std::size_t b = 0, e = s.size();
@@ -77,12 +81,16 @@ void CheckParseInt(const std::string& text) {
   std::string s = Trimmed(text);
   if (!s.empty() && s[0] == '+' && s.size() > 1 && s[1] != '-' && s[1] != '+') s.erase(0, 1);
   bool grammar = !s.empty();
-  for (std::size_t i = 0; i < s.size() && grammar; ++i) grammar = Digit(s[i]) || (i == 0 && s[i] == '-' && s.size() > 1);
+  for (std::size_t i = 0; i < s.size() && grammar; ++i)
+    grammar = Digit(s[i]) || (i == 0 && s[i] == '-' && s.size() > 1);
   long expected = 0;
   const auto result = std::from_chars(s.data(), s.data() + s.size(), expected);
   const bool fits = grammar && result.ec == std::errc() && result.ptr == s.data() + s.size();
-  Require(ok == fits, ok ? "ParseInt took a text that is no whole number" : "ParseInt refused a whole number", text);
-  Require(ok ? out == expected : out == 12345, "ParseInt gave the wrong value or touched its output", text);
+  Require(ok == fits,
+          ok ? "ParseInt took a text that is no whole number" : "ParseInt refused a whole number",
+          text);
+  Require(ok ? out == expected : out == 12345,
+          "ParseInt gave the wrong value or touched its output", text);
 }
 
 void CheckParseFloat(const std::string& text, char separator) {
@@ -123,7 +131,8 @@ void CheckFormat(double value, int significant, int decimals, char separator) {
     return;
   }
   for (char c : text) {
-    Require(Digit(c) || c == separator || c == '-' || c == '+' || c == 'E', "a stray character", text);
+    Require(Digit(c) || c == separator || c == '-' || c == '+' || c == 'E', "a stray character",
+            text);
   }
   double back = 0;
   if (!rq30::ParseFloat(text, separator, back)) {
@@ -137,7 +146,8 @@ void CheckFormat(double value, int significant, int decimals, char separator) {
   }
   const int sig = significant < 1 ? 1 : significant > 18 ? 18 : significant;
   const int places = decimals < 0 ? 0 : decimals > 18 ? 18 : decimals;
-  const double tolerance = 0.5 * std::pow(10.0, -places) + std::fabs(value) * 0.5 * std::pow(10.0, 1 - sig) +
+  const double tolerance = 0.5 * std::pow(10.0, -places) +
+                           std::fabs(value) * 0.5 * std::pow(10.0, 1 - sig) +
                            std::fabs(value) * 1e-15 + 1e-300;
   Require(std::fabs(back - value) <= tolerance, "a formatted number reads back too far off", text);
   if (text.find('E') == std::string::npos && places > 0) {

@@ -46,16 +46,20 @@ const std::string& Folder() {
 }
 
 // The seed replay checks every input.
-bool RoundTripAlways() { return std::getenv("RQ30_FUZZ_ROUND_TRIP") != nullptr; }
+bool RoundTripAlways() {
+  return std::getenv("RQ30_FUZZ_ROUND_TRIP") != nullptr;
+}
 
 // What the editor saves after loading the file at `path`.
-std::string SaveOfLoad(const rq30::IniFile& file, int variant, char separator, const std::string& path) {
+std::string SaveOfLoad(const rq30::IniFile& file, int variant, char separator,
+                       const std::string& path) {
   rq30::TableImage image{};
   rq30::paramset::LoadImage(file, image, variant, separator);
   unlink(path.c_str());
   rq30::paramset::SaveImage(path, image, variant, separator);
   std::string bytes;
-  Require(rq30::ReadWholeFile(path, bytes) == rq30::FileRead::kOk, "a saved parameter file is missing");
+  Require(rq30::ReadWholeFile(path, bytes) == rq30::FileRead::kOk,
+          "a saved parameter file is missing");
   return bytes;
 }
 
@@ -83,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
   if (hash % 128 != 0 && !RoundTripAlways()) return 0;
   const std::string first = SaveOfLoad(file, variant, separator, Folder() + "/first.ini");
-  const std::string second =
-      SaveOfLoad(rq30::IniFile::FromBytes("first.ini", first), variant, separator, Folder() + "/second.ini");
+  const std::string second = SaveOfLoad(rq30::IniFile::FromBytes("first.ini", first), variant,
+                                        separator, Folder() + "/second.ini");
   Require(first == second, "a saved parameter file does not save back the same");
   return 0;
 }

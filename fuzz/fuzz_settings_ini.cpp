@@ -39,12 +39,23 @@ struct Key {
 };
 
 const Key kKeys[] = {
-    {"DESKTOP", "Left", 192},   {"DESKTOP", "Top", 107},        {"DESKTOP", "Height", 523},
-    {"DESKTOP", "Width", 718},  {"GRAF", "PERO", 255},          {"GRAF", "MRIZ", -2147483633},
-    {"GRAF", "POZADI", -2147483633}, {"GRAF", "G3D", 1},        {"GRAF", "R3D", 35},
-    {"GRAF", "POCET", 200},     {"ZAZNAM", "JEDNOTKY", 1},      {"ZAZNAM", "LIST", 1},
-    {"ZAZNAM", "SOUBOR", 15},   {"ADRESA", "SA", 0},            {"ADRESA", "DA", 0},
-    {"PORT", "COM", 1},         {"PORT", "BAUDRATE", 9600},
+    {"DESKTOP", "Left", 192},
+    {"DESKTOP", "Top", 107},
+    {"DESKTOP", "Height", 523},
+    {"DESKTOP", "Width", 718},
+    {"GRAF", "PERO", 255},
+    {"GRAF", "MRIZ", -2147483633},
+    {"GRAF", "POZADI", -2147483633},
+    {"GRAF", "G3D", 1},
+    {"GRAF", "R3D", 35},
+    {"GRAF", "POCET", 200},
+    {"ZAZNAM", "JEDNOTKY", 1},
+    {"ZAZNAM", "LIST", 1},
+    {"ZAZNAM", "SOUBOR", 15},
+    {"ADRESA", "SA", 0},
+    {"ADRESA", "DA", 0},
+    {"PORT", "COM", 1},
+    {"PORT", "BAUDRATE", 9600},
 };
 constexpr int kKeyCount = sizeof kKeys / sizeof kKeys[0];
 
@@ -88,7 +99,8 @@ const std::string& FilePath() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   rq30::fuzz::ByteReader in(data, size);
   int32_t stored = 0;
-  for (int i = 0; i < 4; ++i) stored = static_cast<int32_t>(static_cast<uint32_t>(stored) << 8 | in.Byte());
+  for (int i = 0; i < 4; ++i)
+    stored = static_cast<int32_t>(static_cast<uint32_t>(stored) << 8 | in.Byte());
   // Three keys a run: every key costs a read of the whole file.
   const int watched[3] = {in.Byte() % kKeyCount, in.Byte() % kKeyCount, in.Byte() % kKeyCount};
   const int target = watched[0];

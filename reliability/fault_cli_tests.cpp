@@ -28,8 +28,8 @@ struct CtlRun {
 // configuration folder.
 CtlRun Rq30ctl(const std::string& arguments, const std::string& folder) {
   const std::string errFile = folder + "/stderr.txt";
-  const std::string command = "XDG_CONFIG_HOME='" + folder + "' " RQ30CTL " --port COM1 " + arguments +
-                              " 2>'" + errFile + "'";
+  const std::string command = "XDG_CONFIG_HOME='" + folder + "' " RQ30CTL " --port COM1 " +
+                              arguments + " 2>'" + errFile + "'";
   CtlRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -87,26 +87,56 @@ struct ReadFault {
 };
 
 const ReadFault kReadFaults[] = {
-    {"dropped replies", [](Line& l) { rq30::sim::Faults f; f.dropReplies = 3; l.Inject(f); },
+    {"dropped replies",
+     [](Line& l) {
+       rq30::sim::Faults f;
+       f.dropReplies = 3;
+       l.Inject(f);
+     },
      "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},
-    {"corrupted checksum", [](Line& l) { rq30::sim::Faults f; f.corruptReplies = 2; l.Inject(f); },
+    {"corrupted checksum",
+     [](Line& l) {
+       rq30::sim::Faults f;
+       f.corruptReplies = 2;
+       l.Inject(f);
+     },
      "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},
-    {"replies cut short", [](Line& l) { l.tamper->CutReplies(3, 20); },
+    {"replies cut short", [](Line& l) { l.tamper->CutReplies(3, 20); }, "read 11",
+     "rq30ctl: read table 11: no valid answer from the controller\n"},
+    {"bytes with long gaps",
+     [](Line& l) {
+       rq30::sim::Faults f;
+       f.gapMs = 150;
+       l.Inject(f);
+     },
      "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},
-    {"bytes with long gaps", [](Line& l) { rq30::sim::Faults f; f.gapMs = 150; l.Inject(f); },
+    {"controller at another address", [](Line&) {}, "--da 9 read 11",
+     "rq30ctl: read table 11: no valid answer from the controller\n", "--da 0 read 11"},
+    {"late replies",
+     [](Line& l) {
+       rq30::sim::Faults f;
+       f.delayMs = 1800;
+       l.Inject(f);
+     },
      "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},
-    {"controller at another address", [](Line&) {},
-     "--da 9 read 11", "rq30ctl: read table 11: no valid answer from the controller\n", "--da 0 read 11"},
-    {"late replies", [](Line& l) { rq30::sim::Faults f; f.delayMs = 1800; l.Inject(f); },
-     "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},
-    {"identification cut short", [](Line& l) { l.tamper->CutReplies(3, 8); },
-     "ident", "rq30ctl: device type: no valid answer from the controller\n"},
+    {"identification cut short", [](Line& l) { l.tamper->CutReplies(3, 8); }, "ident",
+     "rq30ctl: device type: no valid answer from the controller\n"},
     // The listing still comes, from what could be read, as in the record window.
-    {"record blocks cut short", [](Line& l) { l.tamper->CutReplies(1000, 30); },
-     "records", "rq30ctl: record memory: some blocks did not arrive\n", nullptr, true},
-    {"refused write", [](Line& l) { rq30::sim::Faults f; f.nakCode = 5; l.Inject(f); },
+    {"record blocks cut short", [](Line& l) { l.tamper->CutReplies(1000, 30); }, "records",
+     "rq30ctl: record memory: some blocks did not arrive\n", nullptr, true},
+    {"refused write",
+     [](Line& l) {
+       rq30::sim::Faults f;
+       f.nakCode = 5;
+       l.Inject(f);
+     },
      "write 1 SPLO=7", "rq30ctl: write table 1: not acknowledged (code 5)\n"},
-    {"refused EEPROM store", [](Line& l) { rq30::sim::Faults f; f.nakCode = 5; l.Inject(f); },
+    {"refused EEPROM store",
+     [](Line& l) {
+       rq30::sim::Faults f;
+       f.nakCode = 5;
+       l.Inject(f);
+     },
      "eeprom", "rq30ctl: EEPROM: not acknowledged (code 5)\n"},
 };
 
@@ -125,7 +155,8 @@ TEST(Rq30ctlOnAFaultyLine, EachFaultFailsCleanlyAndTheLineRecovers) {
       EXPECT_EQ(failed.out, "");
     }
     line.Heal();
-    const CtlRun good = Rq30ctl(fault.goodArguments ? fault.goodArguments : fault.arguments, line.Folder());
+    const CtlRun good =
+        Rq30ctl(fault.goodArguments ? fault.goodArguments : fault.arguments, line.Folder());
     EXPECT_EQ(good.status, 0) << good.err;
   }
   line.line.WithModel([](rq30::sim::ControllerModel& m) {

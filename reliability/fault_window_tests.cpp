@@ -32,7 +32,9 @@ T* Find(QWidget& window, const char* name) {
   return w;
 }
 
-QString Measured(ProgramOnLine& p) { return Find<QLabel>(p.windows->main, "pa_measure")->text(); }
+QString Measured(ProgramOnLine& p) {
+  return Find<QLabel>(p.windows->main, "pa_measure")->text();
+}
 
 void SetLive(ProgramOnLine& p, float measured) {
   p.WithModel([measured](rq30::sim::ControllerModel& m) {
@@ -77,7 +79,9 @@ void Heal(ProgramOnLine& p, Fault fault) {
 }
 
 // The operator's view of a read that is still running in the background.
-void WaitMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void WaitMs(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 }  // namespace
 
@@ -168,8 +172,9 @@ class FaultWindowTest : public QObject {
     QCOMPARE(messages[0].text, QString("Chyba při zápisu"));
     QCOMPARE(messages[1].text, QString("Chyba při zápisu do EEPROM"));
     QCOMPARE(p.link.AckErrorCode(), uint8_t(5));
-    const auto [splo, stores] = p.WithModel(
-        [](rq30::sim::ControllerModel& m) { return std::make_pair(m.Image().alarm1.splo, m.EepromStores()); });
+    const auto [splo, stores] = p.WithModel([](rq30::sim::ControllerModel& m) {
+      return std::make_pair(m.Image().alarm1.splo, m.EepromStores());
+    });
     QCOMPARE(splo, 12.0f);
     QCOMPARE(stores, 0);
 

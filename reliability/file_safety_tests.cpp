@@ -129,12 +129,14 @@ class FileSafetyTest : public QObject {
                                                       {"listing", Writer::kListing},
                                                       {"parameter set", Writer::kParameterSet},
                                                       {"settings", Writer::kSettings}};
-    const std::pair<const char*, Trouble> troubles[] = {{"file size limit", Trouble::kFileSizeLimit},
-                                                        {"read-only folder", Trouble::kReadOnly},
-                                                        {"full disk", Trouble::kFull}};
+    const std::pair<const char*, Trouble> troubles[] = {
+        {"file size limit", Trouble::kFileSizeLimit},
+        {"read-only folder", Trouble::kReadOnly},
+        {"full disk", Trouble::kFull}};
     for (const auto& w : writers) {
       for (const auto& t : troubles) {
-        QTest::newRow(qPrintable(QString("%1, %2").arg(w.first, t.first))) << int(w.second) << int(t.second);
+        QTest::newRow(qPrintable(QString("%1, %2").arg(w.first, t.first)))
+            << int(w.second) << int(t.second);
       }
     }
   }

@@ -41,7 +41,9 @@ void WriteAll(int fd, const uint8_t* bytes, size_t n) {
 
 LineTamper::LineTamper(std::string controllerPath) : controllerPath_(std::move(controllerPath)) {}
 
-LineTamper::~LineTamper() { PullPlug(); }
+LineTamper::~LineTamper() {
+  PullPlug();
+}
 
 void LineTamper::PullPlug() {
   Stop();

@@ -29,7 +29,9 @@ namespace rq30::reliability {
 class CountingLine : public Port {
  public:
   explicit CountingLine(Port& line) : line_(line) {}
-  bool ReadPort(uint8_t* buffer, int n, int& got) override { return line_.ReadPort(buffer, n, got); }
+  bool ReadPort(uint8_t* buffer, int n, int& got) override {
+    return line_.ReadPort(buffer, n, got);
+  }
   bool WritePort(const uint8_t* buffer, int n, int& written) override {
     ++writes;
     return line_.WritePort(buffer, n, written);
@@ -62,7 +64,8 @@ class ProgramOnLine {
     // An operator takes a moment to read a message box; meanwhile whatever
     // the controller still answers to the last repeat of a failed exchange
     // has arrived, as it would have on a real line.
-    dialogs.SetOnCall([](const DialogCall&) { std::this_thread::sleep_for(std::chrono::milliseconds(50)); });
+    dialogs.SetOnCall(
+        [](const DialogCall&) { std::this_thread::sleep_for(std::chrono::milliseconds(50)); });
   }
   ~ProgramOnLine() {
     link.SetPort(nullptr);

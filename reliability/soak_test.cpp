@@ -47,7 +47,8 @@ class SoakTest : public QObject {
   void initTestCase() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia)); }
 
   void dayOfAutomaticReadingWithFileWriting() {
-    const int hours = std::getenv("RQ30_SOAK_HOURS") ? std::atoi(std::getenv("RQ30_SOAK_HOURS")) : 24;
+    const int hours =
+        std::getenv("RQ30_SOAK_HOURS") ? std::atoi(std::getenv("RQ30_SOAK_HOURS")) : 24;
     QVERIFY(hours >= 2);
     ProgramOnLine p;
     Tvtq45& main = p.windows->main;
@@ -98,18 +99,21 @@ class SoakTest : public QObject {
     QCOMPARE(readsFailed, 0);
 
     const long rssKb = StatusKb("VmRSS");
-    const long logGrowthKb = static_cast<long>((main.Log().Contents().size() - logAfterFirstHour) / 1024);
+    const long logGrowthKb =
+        static_cast<long>((main.Log().Contents().size() - logAfterFirstHour) / 1024);
     const long rssGrowthKb = rssKb - rssAfterFirstHour;
     // The list is one growing string: its capacity may be up to twice its
     // size, and the freed block of the last growth may stay in the heap.
-    QVERIFY2(rssGrowthKb <= 3 * logGrowthKb + 8 * 1024,
-             qPrintable(QString("RSS grew %1 kB while the log grew %2 kB").arg(rssGrowthKb).arg(logGrowthKb)));
+    QVERIFY2(
+        rssGrowthKb <= 3 * logGrowthKb + 8 * 1024,
+        qPrintable(
+            QString("RSS grew %1 kB while the log grew %2 kB").arg(rssGrowthKb).arg(logGrowthKb)));
 
     qInfo("soak: %d simulated hours in %.1f s wall time", hours, seconds);
     qInfo("soak: %zu records, %d periodic writes checked, log %zu bytes", records, writesChecked,
           main.Log().Contents().size());
-    qInfo("soak: memory from hour 1 to the end grew %ld kB (log grew %ld kB); peak RSS %ld kB", rssGrowthKb,
-          logGrowthKb, StatusKb("VmHWM"));
+    qInfo("soak: memory from hour 1 to the end grew %ld kB (log grew %ld kB); peak RSS %ld kB",
+          rssGrowthKb, logGrowthKb, StatusKb("VmHWM"));
   }
 };
 
