@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "byte_reader.h"
@@ -40,6 +41,8 @@ const std::string& Folder() {
     std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     std::string name = base + "/rq30-fuzz-params-XXXXXX";
     if (!mkdtemp(name.data())) Finding("no temporary folder");
+    static std::string made = name;
+    std::atexit([] { std::filesystem::remove_all(made); });
     return name;
   }();
   return folder;

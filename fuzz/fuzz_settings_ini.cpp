@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "byte_reader.h"
@@ -89,6 +90,8 @@ const std::string& FilePath() {
     std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     std::string folder = base + "/rq30-fuzz-settings-XXXXXX";
     if (!mkdtemp(folder.data())) Finding("no temporary folder");
+    static std::string made = folder;
+    std::atexit([] { std::filesystem::remove_all(made); });
     return folder + "/settings.ini";
   }();
   return path;
