@@ -1,7 +1,7 @@
 // RQ-30: creates the program's windows in their order and runs the message
 // loop. The table image and the link are made once here and handed to the
 // windows that need them.
-#include <QLibraryInfo>
+#include <QIcon>
 #include <QLocale>
 #include <QTranslator>
 #include <exception>
@@ -11,18 +11,10 @@
 #include "link.h"
 #include "operator_dialogs.h"
 #include "program_windows.h"
+#include "qt_texts.h"
 #include "table_image.h"
 
 namespace {
-
-// Qt's own texts (the standard buttons "Ano", "Ne", "Zrušit") in the
-// language of the rest of the program.
-void LoadQtTranslation(QApplication& app, QTranslator& translator) {
-  if (translator.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    app.installTranslator(&translator);
-  }
-}
 
 int Run(Application& app) {
   rq30::TableImage image{};
@@ -40,10 +32,18 @@ int Run(Application& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Qt 6 scales by the screen's own factor (1.25, 1.5, ...) rather than
+  // rounding it, so text and controls stay sharp and in proportion.
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+      Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
   Application app(argc, argv);
+  // The installed desktop entry and icon (rq30.desktop, rq30.svg) give the
+  // window its icon in the task bar.
+  QGuiApplication::setDesktopFileName(QStringLiteral("rq30"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rq30")));
   QLocale::setDefault(QLocale::system());
   QTranslator qtTexts;
-  LoadQtTranslation(app, qtTexts);
+  rq30::LoadCzechQtTexts(qtTexts);
   try {
     Run(app);
   } catch (const std::exception& e) {

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# CI step: builds the Debian package from the build folder that ./test.sh
+# made, installs it on this machine and runs the installed tools.
+#   packaging/test-package.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+
+# What the package step needs beyond the build: dpkg-shlibdeps (dpkg-dev)
+# finds the Qt libraries the package depends on.
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q "install ok installed"; then
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends dpkg-dev >/dev/null
+fi
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target rq30 vtq45-sim rq30ctl
+rm -f "$build"/rq30_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/rq30_*.deb)
+echo "Package: $deb"
+dpkg-deb -c "$deb"
+dpkg-deb -f "$deb" Package Version Depends
+
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
+/usr/bin/rq30ctl --help >/dev/null
+/usr/bin/vtq45-sim --help >/dev/null
+test -x /usr/bin/rq30
+test -f /usr/share/applications/rq30.desktop
+test -f /usr/share/icons/hicolor/scalable/apps/rq30.svg
+echo "The installed rq30ctl and vtq45-sim run."
