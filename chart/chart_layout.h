@@ -47,6 +47,11 @@ struct ChartContent {
   bool legendVisible = true;
   int legendFirst = 0;  // index of the oldest point the legend lists
   bool integralX = false;
+  // A zoomed view paints only the points [first, last) of *points, with
+  // range.x set to its window, and keeps the series inside the plotting area.
+  std::size_t first = 0;
+  std::size_t last = static_cast<std::size_t>(-1);
+  bool clipSeries = false;
 };
 
 struct LegendEntry {

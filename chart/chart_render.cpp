@@ -14,7 +14,14 @@ void RenderChart(QPainter& painter, const QRect& target, const ChartContent& con
   const ChartLayout layout = ComputeLayout(content, target, metrics, locale);
   const ChartColours colours = ChartColours::For(content.style, palette);
   PaintFrame(painter, layout, colours, content.title, locale);
-  if (content.points != nullptr) PaintSeries(painter, layout, *content.points, scratch);
+  if (content.points != nullptr) {
+    if (content.clipSeries) {
+      painter.save();
+      painter.setClipRect(layout.front.united(layout.BackWall()));
+    }
+    PaintSeries(painter, layout, *content.points, scratch, content.first, content.last);
+    if (content.clipSeries) painter.restore();
+  }
   PaintLegend(painter, layout, colours);
   painter.restore();
 }

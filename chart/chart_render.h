@@ -23,9 +23,11 @@ struct ChartColours {
 
 void PaintFrame(QPainter& painter, const ChartLayout& layout, const ChartColours& colours,
                 const QString& title, const QLocale& locale);
-// `scratch` keeps its memory from paint to paint.
+// `scratch` keeps its memory from paint to paint; [first, last) as in
+// ReduceByColumn.
 void PaintSeries(QPainter& painter, const ChartLayout& layout, const PointRing& points,
-                 ScreenSeries& scratch);
+                 ScreenSeries& scratch, std::size_t first = 0,
+                 std::size_t last = static_cast<std::size_t>(-1));
 void PaintLegend(QPainter& painter, const ChartLayout& layout, const ChartColours& colours);
 
 void RenderChart(QPainter& painter, const QRect& target, const ChartContent& content,

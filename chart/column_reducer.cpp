@@ -85,14 +85,17 @@ class ColumnCollector {
 
 }  // namespace
 
-void ReduceByColumn(const PointRing& ring, AxisMap mapX, AxisMap mapY, ScreenSeries& out) {
+void ReduceByColumn(const PointRing& ring, AxisMap mapX, AxisMap mapY, ScreenSeries& out,
+                    std::size_t first, std::size_t last) {
   out.points.clear();
   out.colours.clear();
   out.sourceCount = 0;
   ColumnCollector collector(ring, mapX, mapY, out);
-  std::size_t index = 0;
+  last = std::min(last, ring.Size());
+  if (first >= last) return;
+  std::size_t index = first;
   std::size_t finite = 0;
-  ring.ForEach(0, ring.Size(), [&](const ChartPoint& p) {
+  ring.ForEach(first, last, [&](const ChartPoint& p) {
     if (std::isfinite(p.x) && std::isfinite(p.y)) {
       ++finite;
       collector.Add(index, p.x, p.y);

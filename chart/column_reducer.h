@@ -26,7 +26,9 @@ struct ScreenSeries {
   std::size_t sourceCount = 0;  // finite points before the reduction
 };
 
-// Points whose x or y is not a finite number are left out.
-void ReduceByColumn(const PointRing& ring, AxisMap mapX, AxisMap mapY, ScreenSeries& out);
+// Points whose x or y is not a finite number are left out. Only the points
+// [first, last) of the ring take part (a zoomed view's visible stretch).
+void ReduceByColumn(const PointRing& ring, AxisMap mapX, AxisMap mapY, ScreenSeries& out,
+                    std::size_t first = 0, std::size_t last = static_cast<std::size_t>(-1));
 
 }  // namespace rq30

@@ -15,6 +15,7 @@ LineChart::LineChart(QWidget* parent) : QWidget(parent) {
   // The chart paints every pixel itself.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(160, 120);
+  setMouseTracking(true);  // the crosshair follows the cursor without a button held
 }
 
 void LineChart::AppendPoint(double x, double y, QRgb colour) {
@@ -34,6 +35,7 @@ void LineChart::RemoveOldest() {
   const ChartPoint& oldest = points_.At(0);
   if (!(oldest.y > range_.yMin && oldest.y < range_.yMax)) yRangeValid_ = false;
   points_.PopFront();
+  if (crosshair_ >= 0) --crosshair_;  // the same point, one place nearer the front
   update();
 }
 
@@ -44,6 +46,8 @@ void LineChart::ClearPoints() {
   xAscending_ = true;
   haveLastX_ = false;
   legendFirst_ = 0;
+  view_.FollowNewest();
+  crosshair_ = -1;
   update();
 }
 
@@ -132,6 +136,26 @@ ChartContent LineChart::Content() const {
   content.legendVisible = legendVisible_;
   content.legendFirst = legendFirst_;
   content.integralX = integralX_;
+  if (!view_.Following()) {
+    const XWindow shown = view_.Shown(DataX());
+    content.range.xMin = shown.low;
+    content.range.xMax = shown.high;
+    content.clipSeries = true;
+    if (xAscending_) {
+      // One point beyond each edge, so the line runs out of the window
+      // instead of stopping short of it; the clip cuts it at the edge.
+      auto below = [this](double x) {
+        int lo = 0, hi = PointCount();
+        while (lo < hi) {
+          const int mid = lo + (hi - lo) / 2;
+          if (points_.At(mid).x < x) lo = mid + 1; else hi = mid;
+        }
+        return lo;
+      };
+      content.first = static_cast<std::size_t>(std::max(0, below(shown.low) - 1));
+      content.last = static_cast<std::size_t>(std::min(PointCount(), below(shown.high) + 2));
+    }
+  }
   return content;
 }
 
@@ -151,6 +175,7 @@ void LineChart::changeEvent(QEvent* event) {
 void LineChart::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   Render(painter, rect());
+  if (crosshair_ >= 0) PaintCrosshair(painter, LayoutFor(rect()));
 }
 
 }  // namespace rq30

@@ -13,6 +13,7 @@
 
 #include "chart_layout.h"
 #include "chart_style.h"
+#include "chart_view_state.h"
 #include "column_reducer.h"
 #include "point_ring.h"
 
@@ -62,12 +63,31 @@ class LineChart : public QWidget {
   // The geometry such a paint uses; tests map data to pixels with it.
   ChartLayout LayoutFor(const QRect& target) const;
 
+  // Looking into the series with the mouse: the wheel zooms the time axis
+  // around the cursor, a drag pans it, a double-click returns to following
+  // the newest points; the crosshair reads the point under the cursor.
+  bool FollowingNewest() const { return view_.Following(); }
+  XWindow ShownX() const;  // the sample numbers in view
+  void FollowNewest();
+  int CrosshairIndex() const { return crosshair_; }  // -1: none
+  QString CrosshairText() const;                      // "vzorek 12: 24,5"
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   ChartContent Content() const;
+  XWindow DataX() const;
+  int NearestIndex(double x) const;
+  void TrackCrosshair(const QPointF& position);
+  void PaintCrosshair(QPainter& painter, const ChartLayout& layout);
   const DataRange& Range() const;
 
   PointRing points_;
@@ -90,6 +110,10 @@ class LineChart : public QWidget {
   // height, the font and the title.
   mutable int legendRowsHeight_ = -1;
   mutable int legendRows_ = 0;
+  ChartViewState view_;
+  bool dragging_ = false;
+  double dragLastX_ = 0.0;
+  int crosshair_ = -1;
 };
 
 }  // namespace rq30

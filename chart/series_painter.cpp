@@ -202,9 +202,9 @@ void PaintSweptSpans(QPainter& painter, const std::vector<Span>& spans, QPointF 
 }  // namespace
 
 void PaintSeries(QPainter& painter, const ChartLayout& layout, const PointRing& points,
-                 ScreenSeries& scratch) {
+                 ScreenSeries& scratch, std::size_t first, std::size_t last) {
   if (points.Size() == 0) return;
-  ReduceByColumn(points, layout.mapX, layout.mapY, scratch);
+  ReduceByColumn(points, layout.mapX, layout.mapY, scratch, first, last);
   const bool dense = static_cast<double>(scratch.sourceCount) > layout.front.width();
   const bool flat = layout.depth.isNull();
   if (!dense) {
