@@ -37,15 +37,6 @@ main=$(xdotool search --sync --onlyvisible --name '^VTQ 45$' | head -n 1)
 sleep 1
 xdotool windowfocus --sync "$main"
 
-# Shows the newest window named $1, saves it as $2, closes it with Esc.
-shot() {
-  local w
-  w=$(xdotool search --sync --onlyvisible --name "$1" | tail -n 1)
-  sleep "${3:-1}"
-  import -window "$w" "$out/$2"
-  echo "Saved $out/$2"
-}
-
 # A live series: "Přečíst" has the focus; every press reads and plots a point.
 for _ in $(seq 40); do xdotool key --clearmodifiers space; sleep 0.25; done
 sleep 0.5
