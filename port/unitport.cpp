@@ -1,7 +1,9 @@
 #include "unitport.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 
+#include "com_device_names.h"
 #include "error_box.h"
 #include "operator_dialogs.h"
 #include "ui_unitport.h"
@@ -18,6 +20,7 @@ constexpr int kGridColumns = 16;
 Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::Tport>()), store_(store), link_(link) {
   ui->setupUi(this);
+  ui->lb_device->setMinimumHeight(ui->lb_device->fontMetrics().height());
   setFixedSize(sizeHint());
   for (int i = 0; i <= 126; ++i) {
     ui->cb_da->addItem(QString::number(i));
@@ -45,6 +48,10 @@ Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
   Timer1.setInterval(100);
   connect(&Timer1, &QTimer::timeout, this, &Tport::Timer1Timer);
 
+  // Where each COM entry leads on this machine (Linux): a tooltip on each
+  // entry and a line under the list for the chosen one.
+  connect(ui->cb_com, qOverload<int>(&QComboBox::currentIndexChanged), this,
+          &Tport::ShowDeviceNames);
   rq30::Guarded([&] { FormCreate(); });
 }
 
@@ -79,6 +86,21 @@ void Tport::FormShow() {
   deviceAddress_ = link_.GetDeviceAddress();
   Select(ui->cb_da, deviceAddress_);
   saved_ = Current();
+  ShowDeviceNames();  // an adapter may have been mapped since
+}
+
+// Item i is COM i; item 0 ("žádný port") leads nowhere.
+void Tport::ShowDeviceNames() {
+  for (int i = 1; i < ui->cb_com->count(); ++i) {
+    ui->cb_com->setItemData(i, rq30::ComDeviceName(i), Qt::ToolTipRole);
+  }
+  const int current = ui->cb_com->currentIndex();
+  const QString name = current > 0 ? rq30::ComDeviceName(current) : QString();
+  // The dialog has a fixed size: a long by-id name is shortened, in full
+  // as the label's tooltip.
+  ui->lb_device->setText(ui->lb_device->fontMetrics().elidedText(
+      name, Qt::ElideRight, std::max(ui->lb_device->width(), width() - 24)));
+  ui->lb_device->setToolTip(name);
 }
 
 // Esc means "Storno", with its question; the close box only closes.

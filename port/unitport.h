@@ -54,6 +54,7 @@ class Tport : public QDialog {
 
   void FormCreate();
   void FormShow();
+  void ShowDeviceNames();
   void cb_comChange(int index);
   void cb_baudrateChange(int index);
   void cb_daChange(int index);
