@@ -71,7 +71,8 @@ QString LineChart::CrosshairText() const {
   if (crosshair_ < 0 || crosshair_ >= PointCount()) return QString();
   const ChartPoint& p = points_.At(crosshair_);
   const QLocale locale = ChartLocale();
-  return QStringLiteral("vzorek %1: %2").arg(locale.toString(p.x, 'g', 10), LegendText(p.y, locale));
+  return QStringLiteral("vzorek %1: %2")
+      .arg(locale.toString(p.x, 'g', 10), LegendText(p.y, locale));
 }
 
 void LineChart::TrackCrosshair(const QPointF& position) {

@@ -148,7 +148,10 @@ ChartContent LineChart::Content() const {
         int lo = 0, hi = PointCount();
         while (lo < hi) {
           const int mid = lo + (hi - lo) / 2;
-          if (points_.At(mid).x < x) lo = mid + 1; else hi = mid;
+          if (points_.At(mid).x < x)
+            lo = mid + 1;
+          else
+            hi = mid;
         }
         return lo;
       };

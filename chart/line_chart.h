@@ -70,7 +70,7 @@ class LineChart : public QWidget {
   XWindow ShownX() const;  // the sample numbers in view
   void FollowNewest();
   int CrosshairIndex() const { return crosshair_; }  // -1: none
-  QString CrosshairText() const;                      // "vzorek 12: 24,5"
+  QString CrosshairText() const;                     // "vzorek 12: 24,5"
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -17,8 +17,8 @@ namespace {
 constexpr QRgb kPen = qRgb(0, 200, 0);
 
 void Wheel(QWidget& widget, QPointF at, int notches) {
-  QWheelEvent event(at, widget.mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
-                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QWheelEvent event(at, widget.mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&widget, &event);
 }
 
@@ -58,7 +58,8 @@ class ChartNavigationTest : public QObject {
     QVERIFY(shown.low < 70.0 && shown.high > 70.0);
     // The sample under the cursor stays under it (to within a pixel's worth).
     const rq30::ChartLayout zoomed = chart_->LayoutFor(chart_->rect());
-    QVERIFY(std::abs(zoomed.mapX(70.0) - at.x()) < 0.6 * std::abs(zoomed.mapX(1.0) - zoomed.mapX(0.0)) + 1.0);
+    QVERIFY(std::abs(zoomed.mapX(70.0) - at.x()) <
+            0.6 * std::abs(zoomed.mapX(1.0) - zoomed.mapX(0.0)) + 1.0);
 
     Wheel(*chart_, at, -10);  // wider than the whole series
     QVERIFY(chart_->FollowingNewest());
@@ -118,9 +119,9 @@ class ChartNavigationTest : public QObject {
     const rq30::ChartLayout layout = chart_->LayoutFor(chart_->rect());
     Wheel(*chart_, QPointF(layout.mapX(90.0), layout.front.center().y()), 4);
     const rq30::XWindow held = chart_->ShownX();
-    QTest::mouseMove(chart_.get(),
-                     QPointF(chart_->LayoutFor(chart_->rect()).mapX(90.0), layout.front.center().y())
-                         .toPoint());
+    QTest::mouseMove(
+        chart_.get(),
+        QPointF(chart_->LayoutFor(chart_->rect()).mapX(90.0), layout.front.center().y()).toPoint());
     QCOMPARE(chart_->CrosshairIndex(), 89);
 
     for (int n = 101; n <= 150; ++n) AddWithLimit(*chart_, n, 100);
@@ -136,7 +137,8 @@ class ChartNavigationTest : public QObject {
     for (int n = 151; n <= 300; ++n) AddWithLimit(*chart_, n, 100);
     QCOMPARE(chart_->PointCount(), 100);
     QCOMPARE(chart_->CrosshairIndex(), -1);  // sample 90 has dropped out
-    QTest::mouseDClick(chart_.get(), Qt::LeftButton, Qt::NoModifier, layout.front.center().toPoint());
+    QTest::mouseDClick(chart_.get(), Qt::LeftButton, Qt::NoModifier,
+                       layout.front.center().toPoint());
     QCOMPARE(chart_->ShownX().low, 201.0);
     QCOMPARE(chart_->ShownX().high, 300.0);
   }
@@ -166,7 +168,8 @@ class ChartNavigationTest : public QObject {
       for (int x = 0; x < image.width(); ++x) {
         const QRgb c = image.pixel(x, y);
         // The pen's green, or the ribbon's tint and shade of it.
-        const bool series = qGreen(c) > 100 && qRed(c) < qGreen(c) - 60 && qBlue(c) < qGreen(c) - 60;
+        const bool series =
+            qGreen(c) > 100 && qRed(c) < qGreen(c) - 60 && qBlue(c) < qGreen(c) - 60;
         if (!series) continue;
         if (inside.contains(QPointF(x, y))) {
           ++inView;

@@ -1,11 +1,11 @@
 // On Linux the port dialog says where each COM entry leads: a tooltip on
 // every entry and a line under the list for the chosen one, while the list's
 // entries stay "žádný port", "COM 1" ... "COM 8" in their places.
+#include <unistd.h>
 #include <QComboBox>
 #include <QLabel>
 #include <QtTest>
 #include <string>
-#include <unistd.h>
 
 #include "scripted_dialogs.h"
 #include "settings_store.h"
