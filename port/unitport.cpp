@@ -10,7 +10,7 @@
 
 namespace {
 
-const int kRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,
+const int kRates[] = {110,   300,   600,   1200,   2400,   4800,   9600,
                       19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr int kScanEnd = 127;  // the broadcast address is never probed
 constexpr int kGridColumns = 16;
