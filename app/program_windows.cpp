@@ -6,7 +6,8 @@ ProgramWindows::ProgramWindows(rq30::TableImage& image, rq30::Link& link)
       ident(image, link),
       editor(image, link),
       records(image, link),
-      chartSettings(&main.Chart()) {
+      chartSettings(&main.Chart()),
+      loader(image, link, editor) {
   Tvtq45::Windows windows;
   windows.port = &port;
   windows.about = &about;
@@ -15,5 +16,6 @@ ProgramWindows::ProgramWindows(rq30::TableImage& image, rq30::Link& link)
   windows.records = &records;
   windows.chartSettings = &chartSettings;
   windows.recordingRate = &recordingRate;
+  windows.loader = &loader;
   main.SetWindows(windows);
 }

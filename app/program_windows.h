@@ -7,6 +7,7 @@
 #include "about_ident.h"
 #include "aboutbox.h"
 #include "link.h"
+#include "load_form.h"
 #include "rotace_3d.h"
 #include "rychlostzaznamu.h"
 #include "table_image.h"
@@ -26,4 +27,5 @@ struct ProgramWindows {
   TFormZaznam records;
   Trotace3D chartSettings;
   Tform_zaznam recordingRate;
+  Tload_form loader;
 };

@@ -12,6 +12,8 @@
 #include "locale_texts.h"
 #include "demo_data.h"
 #include "line_chart.h"
+#include "load_form.h"
+#include "unitmenumod.h"
 #include "live_series.h"
 #include "operator_dialogs.h"
 #include "rotace_3d.h"
@@ -345,9 +347,13 @@ void Tvtq45::ShowModal(QDialog* window) {
 }
 
 void Tvtq45::mn_parametryClick() {
-  // The editor opens whatever the load achieved.
-  ShowModal(windows_.loader);
-  ShowModal(windows_.editor);
+  // The editor opens whatever the load achieved, laid out for the firmware
+  // the loader identified (0 when it could not).
+  if (windows_.loader) windows_.loader->exec();
+  if (windows_.editor) {
+    if (windows_.loader) windows_.editor->SetFirmwareVariant(windows_.loader->FirmwareVariant());
+    windows_.editor->exec();
+  }
 }
 
 // The dialog previews on the chart itself; Cancel puts the chart back as it

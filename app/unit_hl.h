@@ -22,6 +22,8 @@ class QDialog;
 class QLabel;
 class Tport;
 class Tform_zaznam;
+class Tload_form;
+class Tmenu_mod;
 class Trotace3D;
 namespace rq30 {
 class LineChart;
@@ -40,11 +42,11 @@ class Tvtq45 : public QMainWindow {
     Tport* port = nullptr;
     QDialog* about = nullptr;
     QDialog* ident = nullptr;
-    QDialog* editor = nullptr;
+    Tmenu_mod* editor = nullptr;
     QDialog* records = nullptr;
     Trotace3D* chartSettings = nullptr;
     Tform_zaznam* recordingRate = nullptr;
-    QDialog* loader = nullptr;
+    Tload_form* loader = nullptr;
   };
 
   // Runs the creation step: opens the settings store and restores the
