@@ -1,5 +1,7 @@
 #include "program_page.h"
 
+#include "write_sequence.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QComboBox>
@@ -233,26 +235,10 @@ int ProgramPage::ReadProgram() {
 }
 
 int ProgramPage::WriteProgram() {
-  const int type = image_.programSelection.type;
-  const int p = image_.programSelection.number;
-  // Every transfer runs even after an earlier one failed, so the controller
-  // gets as much of the program as it takes.
-  bool ok = link_.WriteTable(kSelectionTable) == 1;
-  hooks_.progress(100);
-  hooks_.pause(kPauseBetweenBlocks);
-  if (type == kTypeSp) {
-    ok = link_.WriteProgramBlock(kSetpointListBlock, p, kSetpointListTable) == 1 && ok;
-    return ok ? 1 : 0;
-  }
-  if (type == kTypeRamp) {
-    ok = link_.WriteProgramBlock(kSetpointListBlock, p, kSetpointListTable) == 1 && ok;
-    hooks_.pause(kPauseBetweenBlocks);
-  }
-  ok = link_.WriteProgramBlock(kSetpointsBlock, p, kSetpointsTable) == 1 && ok;
-  hooks_.progress(100);
-  hooks_.pause(kPauseBetweenBlocks);
-  ok = link_.WriteProgramBlock(kTimesBlock, p, kTimesTable) == 1 && ok;
-  return ok ? 1 : 0;
+  rq30::paramset::WriteHooks hooks;
+  hooks.pause = hooks_.pause;
+  hooks.blockWritten = [this] { hooks_.progress(100); };
+  return rq30::paramset::WriteProgramData(link_, image_, hooks);
 }
 
 void ProgramPage::SelectSegment(int segment) {
