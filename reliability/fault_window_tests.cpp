@@ -15,22 +15,18 @@
 #include <thread>
 #include <utility>
 
+#include "find_control.h"
 #include "program_on_line.h"
 #include "unitmenumod.h"
 
 using rq30::reliability::LineTamper;
 using rq30::reliability::ProgramOnLine;
 
+using rq30::testing::Find;
+
 namespace {
 
 enum class Fault { kDropped, kCorrupted, kCut, kGaps, kOtherAddress };
-
-template <typename T>
-T* Find(QWidget& window, const char* name) {
-  T* w = window.findChild<T*>(name);
-  if (!w) qFatal("no control %s", name);
-  return w;
-}
 
 QString Measured(ProgramOnLine& p) {
   return Find<QLabel>(p.windows->main, "pa_measure")->text();

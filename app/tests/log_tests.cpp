@@ -16,6 +16,7 @@
 #include "cp1250.h"
 #include "scripted_dialogs.h"
 #include "settings_store.h"
+#include "find_control.h"
 #include "sim_line.h"
 #include "rychlostzaznamu.h"
 #include "unit_hl.h"
@@ -24,14 +25,9 @@ using rq30::DialogAnswer;
 using rq30::DialogCall;
 using rq30::testing::SimLine;
 
-namespace {
+using rq30::testing::Find;
 
-template <typename T>
-T* Find(QWidget& window, const char* name) {
-  T* w = window.findChild<T*>(name);
-  if (!w) qFatal("no control %s", name);
-  return w;
-}
+namespace {
 
 QByteArray ReadFile(const QString& path) {
   QFile f(path);

@@ -12,21 +12,17 @@
 #include "line_chart.h"
 #include "scripted_dialogs.h"
 #include "settings_store.h"
+#include "find_control.h"
 #include "sim_line.h"
 #include "unit_hl.h"
 
 using rq30::testing::SimLine;
 
+using rq30::testing::Find;
+
 namespace {
 
 constexpr int32_t kYellow = 0x0000FFFF;
-
-template <typename T>
-T* Find(QWidget& window, const char* name) {
-  T* w = window.findChild<T*>(name);
-  if (!w) qFatal("no control %s", name);
-  return w;
-}
 
 QString Text(QWidget& window, const char* name) { return Find<QLabel>(window, name)->text(); }
 

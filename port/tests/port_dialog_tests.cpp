@@ -9,12 +9,15 @@
 #include "model_port.h"
 #include "scripted_dialogs.h"
 #include "settings_store.h"
+#include "find_control.h"
 #include "sim_line.h"
 #include "unitport.h"
 
 using rq30::DialogAnswer;
 using rq30::testing::SimLine;
 using rq30::testing::SimLineOptions;
+
+using rq30::testing::Find;
 
 namespace {
 
@@ -28,13 +31,6 @@ SimLineOptions Controllers(std::vector<uint8_t> addresses) {
 void Choose(QComboBox* list, int index) {
   list->setCurrentIndex(index);
   emit list->activated(index);
-}
-
-template <typename T>
-T* Find(QWidget& window, const char* name) {
-  T* w = window.findChild<T*>(name);
-  if (!w) qFatal("no control %s", name);
-  return w;
 }
 
 }  // namespace
