@@ -10,7 +10,9 @@
 //    thrown away;
 //  - a failed operation leaves the table image exactly as it was, and a
 //    successful one changes nothing but what its reply carries;
-//  - every telegram written is well-formed and fits the 256-byte buffer.
+//  - every telegram written is well-formed and fits the 256-byte buffer;
+//  - after a repeated request, the line is read once more before the
+//    operation returns.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -41,27 +43,44 @@ void Require(bool condition, const char* what) {
 // decoders are reached without guessing checksums), a length, then the bytes.
 // Writes take one byte: 0xF0 and above fail, 0xEF writes one byte short.
 // An exhausted input is a silent line.
+//
+// A read into the start of the link's receive buffer begins a reply, a read
+// further into it continues the reply (a reply of open length comes in two
+// reads), and a read anywhere else is an answer read off and thrown away.
 class ScriptedLine : public rq30::Port {
  public:
   explicit ScriptedLine(rq30::fuzz::ByteReader& input) : input_(input) {}
 
+  void SetReceiveBuffer(const uint8_t* rx) { rx_ = rx; }
+
   bool ReadPort(uint8_t* buffer, int n, int& got) override {
     got = 0;
     ++reads;
-    lastRead.clear();
-    lastReadOk = true;
+    ++readsSinceWrite;
+    const bool intoReply = buffer >= rx_ && buffer < rx_ + rq30::kBufferSize;
+    const std::size_t offset = intoReply ? static_cast<std::size_t>(buffer - rx_) : 0;
+    Require(!intoReply || offset + static_cast<std::size_t>(n) <= rq30::kBufferSize,
+            "a read past the receive buffer");
+    if (intoReply) {
+      lastRead.resize(offset < lastRead.size() ? offset : lastRead.size());
+      lastReadOk = true;
+    }
     if (input_.Empty()) return true;
     const uint8_t control = input_.Byte();
     if (control & 0x80) {
-      lastReadOk = false;
+      if (intoReply) lastReadOk = false;
       return false;
     }
     const int wanted = input_.Byte();
-    const Bytes bytes = input_.Take(static_cast<std::size_t>(wanted < n ? wanted : n));
-    lastRead = bytes;
-    if (control & 0x40) Frame(lastRead);
-    if (!lastRead.empty()) std::memcpy(buffer, lastRead.data(), lastRead.size());
-    got = static_cast<int>(lastRead.size());
+    Bytes bytes = input_.Take(static_cast<std::size_t>(wanted < n ? wanted : n));
+    if (intoReply) {
+      Require(offset == lastRead.size(), "a reply continued at a gap");
+      lastRead.insert(lastRead.end(), bytes.begin(), bytes.end());
+      if (control & 0x40) Frame(lastRead, offset);
+      bytes.assign(lastRead.begin() + static_cast<std::ptrdiff_t>(offset), lastRead.end());
+    }
+    if (!bytes.empty()) std::memcpy(buffer, bytes.data(), bytes.size());
+    got = static_cast<int>(bytes.size());
     return true;
   }
 
@@ -77,6 +96,7 @@ class ScriptedLine : public rq30::Port {
     }
     written = control == 0xEF ? n - 1 : n;
     lastWriteOk = written == n;
+    readsSinceWrite = 0;
     return true;
   }
 
@@ -86,6 +106,7 @@ class ScriptedLine : public rq30::Port {
   void StartOperation() {
     reads = 0;
     writes = 0;
+    readsSinceWrite = 0;
     lastRead.clear();
     lastReadOk = true;
     lastWriteOk = true;
@@ -93,25 +114,36 @@ class ScriptedLine : public rq30::Port {
 
   int reads = 0;
   int writes = 0;
-  Bytes lastRead;
+  int readsSinceWrite = 0;
+  Bytes lastRead;  // the last reply, as read into the receive buffer
   bool lastReadOk = true;
   bool lastWriteOk = true;
 
  private:
-  static void Frame(Bytes& t) {
+  // Frames the reply so far into a telegram, touching only the bytes from
+  // `from` on (those of this read).
+  static void Frame(Bytes& t, std::size_t from) {
     const std::size_t n = t.size();
-    if (n == 6) {
-      t[0] = 0x10;
-      t[4] = static_cast<uint8_t>(t[1] + t[2] + t[3]);
-      t[5] = 0x16;
+    auto set = [&](std::size_t i, uint8_t v) {
+      if (i >= from && i < n) t[i] = v;
+    };
+    if (n == 3) {  // the length bytes of a reply of open length
+      set(0, 0x68);
+      set(2, t[1]);
+    } else if (n == 6 && t[0] != 0x68) {
+      set(0, 0x10);
+      set(4, static_cast<uint8_t>(t[1] + t[2] + t[3]));
+      set(5, 0x16);
     } else if (n >= 9) {
-      t[0] = t[3] = 0x68;
-      t[1] = t[2] = static_cast<uint8_t>(n - 6);
-      t[6] = 0x08;
+      set(0, 0x68);
+      set(3, 0x68);
+      set(1, static_cast<uint8_t>(n - 6));
+      set(2, t[1]);
+      set(6, 0x08);
       unsigned sum = 0;
       for (std::size_t i = 4; i < n - 2; ++i) sum += t[i];
-      t[n - 2] = static_cast<uint8_t>(sum);
-      t[n - 1] = 0x16;
+      set(n - 2, static_cast<uint8_t>(sum));
+      set(n - 1, 0x16);
     }
   }
 
@@ -131,6 +163,7 @@ class ScriptedLine : public rq30::Port {
   }
 
   rq30::fuzz::ByteReader& input_;
+  const uint8_t* rx_ = nullptr;
 };
 
 // The reply checks as the controller's protocol states them, written apart
@@ -324,6 +357,10 @@ void RunOne(rq30::Link& link, ScriptedLine& line, rq30::fuzz::ByteReader& in, in
     default:
       break;
   }
+  // An answer to a repeated request that nobody reads would be taken for the
+  // next request's reply.
+  Require(line.writes <= 1 || line.readsSinceWrite > 0,
+          "the answer to a repeated request was left on the line");
 }
 
 }  // namespace
@@ -334,6 +371,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   rq30::ClearImage(image);
   ScriptedLine line(in);
   rq30::Link link(image, &line);
+  line.SetReceiveBuffer(link.ReceiveBuffer());
   int reports = 0;
   link.SetPause([](int ms) {
     Require(ms == rq30::kPauseAfterShortRead || ms == rq30::kPauseBeforeRecordBlock ||

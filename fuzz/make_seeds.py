@@ -33,6 +33,11 @@ OPS = {"ReadTable": 0, "WriteTable": 1, "ReadProgramBlock": 2, "WriteProgramBloc
        "ReadForeignIdent": 7, "StoreToEeprom": 8, "ProbeAddress": 9}
 
 
+def open_read(reply):
+    """A reply of open length comes in two reads: its length bytes, then the rest."""
+    return read(reply[:3]) + read(reply[3:])
+
+
 def table_arg(t):
     return bytes([t + 2])
 
@@ -55,9 +60,10 @@ def link_seeds():
     # A damaged reply, then a good one without a new request.
     seeds["read_retry"] = (start + bytes([OPS["ReadTable"]]) + table_arg(0) + WRITE_OK +
                            read(data_reply(floats([1.0]))[:-2] + b"\x00\x16") + read(data_reply(floats([2.0]))))
-    # No answer twice: the request goes out three times.
+    # No answer twice: the request goes out three times, and a late answer
+    # to the third is read off.
     seeds["read_silent"] = (start + bytes([OPS["ReadTable"]]) + table_arg(0) + WRITE_OK + read(b"") +
-                            WRITE_OK + read(b"") + WRITE_OK)
+                            WRITE_OK + read(b"") + WRITE_OK + read(data_reply(floats([3.0]))) + read(b""))
     seeds["write_table_ack"] = start + bytes([OPS["WriteTable"]]) + table_arg(1) + WRITE_OK + read(ack())
     seeds["write_table_nak"] = (start + bytes([OPS["WriteTable"]]) + table_arg(4) + WRITE_OK + read(ack(5)) +
                                 read(ack()))
@@ -69,14 +75,17 @@ def link_seeds():
                                           read(ack()))
     seeds["read_record_block"] = (start + bytes([OPS["ReadRecordBlock"], 15 + 1]) + WRITE_OK +
                                   read(data_reply(floats([float(i) for i in range(16)]))))
-    seeds["device_type"] = start + bytes([OPS["ReadDeviceType"]]) + WRITE_OK + read(data_reply(b"VTQ 45-1xxx"))
-    seeds["firmware"] = start + bytes([OPS["ReadFirmwareVersion"]]) + WRITE_OK + read(data_reply(b"FW-K-47-03"))
+    seeds["device_type"] = start + bytes([OPS["ReadDeviceType"]]) + WRITE_OK + open_read(data_reply(b"VTQ 45-1xxx"))
+    seeds["firmware"] = start + bytes([OPS["ReadFirmwareVersion"]]) + WRITE_OK + open_read(data_reply(b"FW-K-47-03"))
+    # A cut identification, the repeat answered, and its late answer read off.
+    seeds["device_type_retry"] = (start + bytes([OPS["ReadDeviceType"]]) + WRITE_OK + read(b"\x68\x0e") +
+                                  WRITE_OK + open_read(data_reply(b"VTQ 45-1xxx")) + read(b""))
     foreign = bytes([0x68, 100, 100, 0x68, 0, 0, 0x08, 0x0D]) + b"REGULATOR".ljust(32) + b"TYP".ljust(32) + bytes(32)
     seeds["foreign_ident"] = start + bytes([OPS["ReadForeignIdent"]]) + WRITE_OK + read(foreign)
     seeds["eeprom"] = start + bytes([OPS["StoreToEeprom"]]) + WRITE_OK + read(ack())
     seeds["probe"] = bytes([5, 0, OPS["ProbeAddress"]]) + WRITE_OK + read(ack(0, 5, 0))
     seeds["broadcast_read"] = bytes([127, 0, OPS["ReadTable"]]) + table_arg(11) + WRITE_OK
-    seeds["session"] = (start + bytes([OPS["ReadDeviceType"]]) + WRITE_OK + read(data_reply(b"VTQ 45")) +
+    seeds["session"] = (start + bytes([OPS["ReadDeviceType"]]) + WRITE_OK + open_read(data_reply(b"VTQ 45")) +
                         bytes([OPS["ReadTable"]]) + table_arg(11) + WRITE_OK + read(data_reply(live)) +
                         bytes([OPS["WriteTable"]]) + table_arg(10) + WRITE_OK + read(ack()) +
                         bytes([OPS["ReadForeignIdent"]]) + WRITE_OK + read(b"\x68\x05", frame=False))

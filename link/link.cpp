@@ -35,6 +35,7 @@ constexpr int kBlockDataStart = 12;  // after command, table, length, offset
 constexpr int kReplyOverhead = 9;    // a reply with n data bytes is n + 9 long
 constexpr int kShortAckSize = 6;
 constexpr int kMaxReply = 255;
+constexpr int kLengthFieldEnd = 3;  // 68 LE LE
 constexpr int kForeignReadSize = 254;
 constexpr int kRecordTable = 12;
 constexpr int kRecordBlockBytes = 64;
@@ -130,41 +131,88 @@ bool Link::CheckShortAck() {
 // A request that gets no answer goes out three times in all; a complete but
 // damaged reply is followed by one more read without a new request.
 bool Link::ReceiveDataReply(int n) {
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  const int size = n + kReplyOverhead;
+  Unanswered unanswered;
+  bool result = false;
+  for (int attempt = 0; attempt < 2 && !result; ++attempt) {
     int got = 0;
-    Read(n + kReplyOverhead, got);
-    if (got != n + kReplyOverhead) {
+    Read(size, got);
+    unanswered.Read(got);
+    if (got != size) {
       Pause(kPauseAfterShortRead);
       SendRequest();
+      unanswered.Sent();
       continue;
     }
-    if (CheckDataReply(got)) return true;
+    result = CheckDataReply(got);
   }
-  return false;
+  DiscardLateAnswers(size, unanswered);
+  return result;
+}
+
+// Reads a reply whose length is open in advance: the start byte and the two
+// length bytes first, then exactly the rest the length announces, so that
+// the read ends with the reply's last byte rather than waiting out the gap
+// after it. Returns the number of bytes read.
+int Link::ReadOpenLength() {
+  int got = 0;
+  Read(kLengthFieldEnd, got);
+  if (got < kLengthFieldEnd) return got;
+  const int rest = static_cast<int8_t>(rx_[1]) + 6 - kLengthFieldEnd;
+  if (rest <= 0) return got;
+  int more = 0;
+  port_->ReadPort(rx_ + got, std::min(rest, kMaxReply - got), more);
+  return got + std::clamp(more, 0, kMaxReply - got);
 }
 
 bool Link::ReceiveReply() {
-  int got = 0;
-  Read(kMaxReply, got);
+  Unanswered unanswered;
+  int got = ReadOpenLength();
+  unanswered.Read(got);
   if (got < 2 || got != static_cast<int8_t>(rx_[1]) + 6) {
     Pause(kPauseAfterShortRead);
     SendRequest();
-    Read(kMaxReply, got);
+    unanswered.Sent();
+    got = ReadOpenLength();
+    unanswered.Read(got);
   }
-  return CheckDataReply(got);
+  const bool result = CheckDataReply(got);
+  DiscardLateAnswers(kMaxReply, unanswered);
+  return result;
 }
 
 bool Link::ReceiveAcknowledgement() {
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  Unanswered unanswered;
+  bool result = false;
+  for (int attempt = 0; attempt < 2 && !result; ++attempt) {
     int got = 0;
     Read(kShortAckSize, got);
+    unanswered.Read(got);
     if (got != kShortAckSize) {
       SendRequest();
+      unanswered.Sent();
       continue;
     }
-    if (CheckShortAck()) return true;
+    result = CheckShortAck();
   }
-  return false;
+  DiscardLateAnswers(kShortAckSize, unanswered);
+  return result;
+}
+
+// After a repeated request an answer may still be on its way: to the last
+// sending, which the exchange never reads, or to an earlier one that came
+// late. A data reply does not say which table it carries, so such an answer
+// would be taken for the next request's reply. For each sending that got no
+// answer, whatever arrives within the read's time-out is read off and thrown
+// away, until a read brings nothing; the reply in the receive buffer stays.
+// A request sent once and answered costs nothing here.
+void Link::DiscardLateAnswers(int replySize, const Unanswered& unanswered) {
+  if (!port_ || !unanswered.resent) return;
+  uint8_t scratch[kBufferSize];
+  for (int i = 0; i < unanswered.Count(); ++i) {
+    int got = 0;
+    if (!port_->ReadPort(scratch, std::min(replySize, kBufferSize), got) || got <= 0) return;
+  }
 }
 
 void Link::PurgeAfterFailure() {

@@ -71,10 +71,26 @@ class Link {
   bool SendRequest();
   bool Read(int n, int& got);
   bool ReceiveDataReply(int n);
+  int ReadOpenLength();
   bool ReceiveReply();
   bool ReceiveAcknowledgement();
   bool CheckDataReply(int got) const;
   bool CheckShortAck();
+  // Sendings of one exchange against the reads that brought something.
+  struct Unanswered {
+    int sendings = 1;
+    int answers = 0;
+    bool resent = false;
+    void Sent() {
+      ++sendings;
+      resent = true;
+    }
+    void Read(int got) {
+      if (got > 0) ++answers;
+    }
+    int Count() const { return sendings - answers; }
+  };
+  void DiscardLateAnswers(int replySize, const Unanswered& unanswered);
   void PurgeAfterFailure();
   void Pause(int ms);
   void Report(const char* text, const char* caption);

@@ -115,7 +115,7 @@ const ReadFault kReadFaults[] = {
     {"late replies",
      [](Line& l) {
        rq30::sim::Faults f;
-       f.delayMs = 1800;
+       f.delayMs = 3000;  // after every read of the exchange, the read-off included
        l.Inject(f);
      },
      "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},

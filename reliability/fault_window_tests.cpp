@@ -181,11 +181,36 @@ class FaultWindowTest : public QObject {
     QVERIFY(p.dialogs.Calls().empty());
   }
 
-  // A controller that answers only after the read has given up: its late
-  // reply reaches the program's receive queue between two exchanges and is
-  // thrown away by the next request, even when the next table has the same
-  // length (alarm 1 and alarm 2: 14 bytes each), so alarm 1's values never
-  // land in alarm 2.
+  // Answers that come late must never be taken for the next exchange's
+  // reply, even when the next table has the same length (alarm 1 and alarm
+  // 2: 14 bytes each), so alarm 1's values never land in alarm 2.
+  //
+  // A repeated request leaves an answer on its way when the exchange ends:
+  // here two replies are lost, so the third sending is answered at once,
+  // after the exchange's last read of a reply. The exchange reads it off
+  // before returning, and alarm 2 is read straight after, as the loading
+  // window does.
+  void answerToTheLastRepeatIsNeverTakenForTheNextTable() {
+    ProgramOnLine p;
+    p.WithModel([](rq30::sim::ControllerModel& m) {
+      m.Image().alarm1.splo = 11.0f;
+      m.Image().alarm2.splo = 22.0f;
+      return 0;
+    });
+    for (int run = 0; run < 5; ++run) {
+      rq30::sim::Faults twoLost;
+      twoLost.dropReplies = 2;
+      p.Inject(twoLost);
+      p.image.alarm2.splo = 0.0f;
+      QCOMPARE(p.link.ReadTable(1), 0);
+      QCOMPARE(p.link.ReadTable(2), 1);
+      QCOMPARE(p.image.alarm2.splo, 22.0f);
+    }
+  }
+
+  // A controller that answers only after the exchange has given up, the
+  // read-off included: its late reply reaches the program's receive queue
+  // between two exchanges and is thrown away by the next request.
   void lateReplyIsNeverTakenForTheNextExchange() {
     ProgramOnLine p;
     Tmenu_mod& editor = p.windows->editor;
@@ -196,15 +221,16 @@ class FaultWindowTest : public QObject {
       m.Image().alarm2.splo = 22.0f;
       return 0;
     });
-    // Two reads of 23 bytes give up after 2 × (2 × 23 + 500) ms; the reply
-    // comes well after that, even on a loaded machine.
+    // Three reads of 23 bytes give up after 3 × (2 × 23 + 500) ms and two
+    // pauses of 100 ms; the reply comes well after that, even on a loaded
+    // machine.
     rq30::sim::Faults late;
-    late.delayMs = 1800;
+    late.delayMs = 3000;
 
     // First, that the late reply really comes: read it off the line.
     p.Inject(late);
     QCOMPARE(p.link.ReadTable(1), 0);
-    WaitMs(1000);
+    WaitMs(1800);
     uint8_t leftover[64] = {};
     int got = 0;
     QVERIFY(p.windows->port.Port().ReadPort(leftover, 64, got));
@@ -221,7 +247,7 @@ class FaultWindowTest : public QObject {
     QCOMPARE(p.dialogs.Messages().size(), size_t(1));
     QCOMPARE(p.dialogs.Messages()[0].text, QString("Chyba při čtení"));
     QCOMPARE(p.image.alarm1.splo, 0.0f);
-    WaitMs(1000);
+    WaitMs(1800);
     p.server.Stop();
     p.Inject({});
     p.server.Start();

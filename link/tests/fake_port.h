@@ -1,5 +1,7 @@
 // A scripted serial line for telegram tests: records every write, purge and
-// pause in one event list and hands out prepared replies, one per read.
+// pause in one event list and hands out prepared replies, one per read. A
+// read shorter than its reply leaves the rest for the next read, as a line
+// does, until a write or a purge throws it away.
 #pragma once
 
 #include <cstdint>
@@ -64,24 +66,36 @@ class FakePort : public Port {
     events.push_back("R" + std::to_string(n));
     got = 0;
     if (readFails) return false;
-    if (replies.empty()) return true;
-    Bytes reply = replies.front();
-    replies.pop_front();
-    for (; got < n && got < static_cast<int>(reply.size()); ++got) buffer[got] = reply[got];
+    if (rest_.empty()) {
+      if (replies.empty()) return true;
+      rest_ = replies.front();
+      replies.pop_front();
+    }
+    for (; got < n && got < static_cast<int>(rest_.size()); ++got) buffer[got] = rest_[got];
+    rest_.erase(rest_.begin(), rest_.begin() + got);
     return true;
   }
 
   bool WritePort(const uint8_t* buffer, int n, int& written) override {
+    DropPartlyRead();
     events.push_back("W");
     writes.emplace_back(buffer, buffer + n);
     written = n;
     return true;
   }
 
-  void PurgeReceive() override { events.push_back("PR"); }
+  void PurgeReceive() override {
+    DropPartlyRead();
+    events.push_back("PR");
+  }
   void PurgeTransmit() override { events.push_back("PT"); }
 
   void Pause(int ms) { events.push_back("S" + std::to_string(ms)); }
+
+ private:
+  void DropPartlyRead() { rest_.clear(); }
+
+  Bytes rest_;  // what a shorter read left of its reply
 };
 
 }  // namespace rq30::test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
 #include <utility>
 
 #include "fake_port.h"
@@ -141,14 +142,48 @@ TEST_F(Telegram, DamagedRepliesAreRejected) {
     EXPECT_EQ(link.ReadTable(0), 0);
     EXPECT_EQ(image.sp, 1.0f);
     // The damaged reply is read again without a new request; the silent
-    // second read sends once more before giving up.
-    EXPECT_EQ(port.events, (Events{"W", "R13", "R13", "S100", "W", "PT", "PR"}));
+    // second read sends once more, and the answer to that is read off
+    // before giving up.
+    EXPECT_EQ(port.events, (Events{"W", "R13", "R13", "S100", "W", "R13", "PT", "PR"}));
   }
 }
 
 TEST_F(Telegram, NoAnswerSendsThreeTimesThenPurges) {
   EXPECT_EQ(link.ReadTable(11), 0);
-  EXPECT_EQ(port.events, (Events{"W", "R26", "S100", "W", "R26", "S100", "W", "PT", "PR"}));
+  // The last read waits for a late answer to the third sending; it brings
+  // nothing, so no more are waited for.
+  EXPECT_EQ(port.events,
+            (Events{"W", "R26", "S100", "W", "R26", "S100", "W", "R26", "PT", "PR"}));
+}
+
+// Alarm 1 and alarm 2 have replies of the same length, and a data reply does
+// not say which table it carries: an answer left on the line by a failed or
+// repeated read of alarm 1 must never be decoded as alarm 2.
+TEST_F(Telegram, LateAnswersAreNeverTakenForTheNextReply) {
+  ASSERT_EQ(kTableLength[1], kTableLength[2]);
+  const Bytes alarm1 = DataReply(Bytes(kTableLength[1], 0x11));
+  const Bytes alarm2 = DataReply(Bytes(kTableLength[2], 0x22));
+  TableImage expected{};
+  DecodeTable(2, alarm2.data() + 7, kTableLength[2], expected);
+  const struct {
+    const char* what;
+    std::deque<Bytes> lineForAlarm1;
+    int result;
+  } cases[] = {
+      {"the answer to the third sending comes after the last read", {{}, {}, alarm1, {}}, 0},
+      {"the first answer comes late, the repeat's after the exchange", {{}, alarm1, alarm1}, 1},
+      {"a cut answer, then the repeat's answer in time", {Bytes(alarm1.begin(), alarm1.begin() + 5), alarm1}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    port.replies = c.lineForAlarm1;
+    EXPECT_EQ(link.ReadTable(1), c.result);
+    EXPECT_TRUE(port.replies.empty()) << "an answer of alarm 1 was left on the line";
+    port.replies.push_back(alarm2);
+    EXPECT_EQ(link.ReadTable(2), 1);
+    EXPECT_EQ(std::memcmp(&image.alarm2, &expected.alarm2, sizeof image.alarm2), 0);
+    image.alarm2 = {};
+  }
 }
 
 TEST_F(Telegram, ShortReplyThenGoodReplySucceeds) {
@@ -184,8 +219,9 @@ TEST_F(Telegram, NegativeAcknowledgementStoresItsCode) {
   port.replies = {Hex("10 00 05 05 0A 16")};
   EXPECT_EQ(link.WriteTable(0), 0);
   EXPECT_EQ(link.AckErrorCode(), 5);
-  // The refusal is not answered with a new request; the empty second read is.
-  EXPECT_EQ(port.events, (Events{"W", "R6", "R6", "W", "PT", "PR"}));
+  // The refusal is not answered with a new request; the empty second read
+  // is, and the answer to that repeat is read off before giving up.
+  EXPECT_EQ(port.events, (Events{"W", "R6", "R6", "W", "R6", "PT", "PR"}));
 }
 
 TEST_F(Telegram, AcknowledgementChecks) {
@@ -285,9 +321,9 @@ TEST_F(Telegram, IdentificationTextsFitTheirBuffers) {
   EXPECT_EQ(link.ReadDeviceType(), 1);
   EXPECT_EQ(std::strlen(image.deviceType), 124u);
 
-  // LE 255 announces a 252-byte text: the read stops at 255 bytes, so the
-  // reply cannot be whole, and nothing is copied past the 250-byte text.
-  port.replies = {DataReply(Bytes(252, 'B')), DataReply(Bytes(252, 'B'))};
+  // LE 255 would announce a 252-byte text, more than the 250-byte text
+  // holds; as a signed length it is -1, so no such reply is ever whole.
+  port.replies = {DataReply(Bytes(252, 'B'))};
   EXPECT_EQ(link.ReadDeviceType(), 0);
   EXPECT_EQ(image.deviceType[0], 'A');
 
@@ -302,16 +338,21 @@ TEST_F(Telegram, ReplyOfOpenLengthRetriesOnceWhenShort) {
   const Bytes reply = DataReply(Bytes(text.begin(), text.end()));
   port.replies = {Bytes(reply.begin(), reply.begin() + 4), reply};
   EXPECT_EQ(link.ReadDeviceType(), 1);
-  EXPECT_EQ(port.events, (Events{"W", "R255", "S100", "W", "R255"}));
+  // The length bytes first, then exactly the rest they announce (LE 8).
+  EXPECT_EQ(port.events, (Events{"W", "R3", "R11", "S100", "W", "R3", "R11"}));
   EXPECT_STREQ(image.deviceType, "VTQ45");
 
-  // A reply whose LE claims more than arrived is never read past its end.
-  Bytes liar = reply;
-  liar[1] = liar[2] = 0xF0;
-  port.replies = {liar, liar};
-  std::strcpy(image.deviceType, "keep");
-  EXPECT_EQ(link.ReadDeviceType(), 0);
-  EXPECT_STREQ(image.deviceType, "keep");
+  // A reply whose LE claims more than arrived is never read past its end
+  // (0xF0 is negative as a signed length).
+  for (uint8_t le : {0x70, 0xF0}) {
+    SCOPED_TRACE(le);
+    Bytes liar = reply;
+    liar[1] = liar[2] = le;
+    port.replies = {liar, liar};
+    std::strcpy(image.deviceType, "keep");
+    EXPECT_EQ(link.ReadDeviceType(), 0);
+    EXPECT_STREQ(image.deviceType, "keep");
+  }
 }
 
 TEST_F(Telegram, ForeignIdentCopiesOnlyWhatArrived) {
