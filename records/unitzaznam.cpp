@@ -1,7 +1,9 @@
 #include "unitzaznam.h"
 
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QLocale>
+#include <QPushButton>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -48,6 +50,17 @@ TFormZaznam::TFormZaznam(rq30::TableImage& image, rq30::Link& link, QWidget* par
 }
 
 TFormZaznam::~TFormZaznam() = default;
+
+// Enter presses the focused button. The window has no default button: Enter
+// in the list must not start a download of several seconds or a save.
+void TFormZaznam::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void TFormZaznam::SetPause(PauseFn pause) {
   pause_ = pause ? std::move(pause) : PauseFn(Sleep);

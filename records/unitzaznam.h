@@ -35,6 +35,9 @@ class TFormZaznam : public QDialog {
   // The local time for the listing's first line; the wall clock unless replaced.
   void SetClock(ClockFn clock);
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private slots:
   void tl_cteniClick();
   void tl_ulozitClick();
