@@ -440,6 +440,20 @@ class KeyboardAccessTest : public QObject {
     QCOMPARE(dialog->result(), result);
   }
 
+  // Enter on a focused colour button opens the colour dialog, not OK.
+  void enterOnAColourButtonChoosesAColour() {
+    Trotace3D& dialog = program_->windows.chartSettings;
+    Show(dialog);
+    program_->dialogs.QueueColour(std::nullopt);
+    auto* button = Find<QPushButton>(dialog, "tl_barva_okraj");
+    button->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(program_->dialogs.Calls().size(), size_t(1));
+    QCOMPARE(program_->dialogs.Calls().front().kind, rq30::DialogCall::Kind::kColour);
+    dialog.hide();
+  }
+
   void enterInAListOrBoxPressesTheDefault_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
