@@ -6,6 +6,7 @@
 // for success, 0 for failure; ordinary communication failures show nothing.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -76,19 +77,24 @@ class Link {
   bool ReceiveAcknowledgement();
   bool CheckDataReply(int got) const;
   bool CheckShortAck();
-  // Sendings of one exchange against the reads that brought something.
+  // Sendings of one exchange against the reads that brought something. A
+  // sending never followed by a read counts however many reads brought
+  // something before it (a damaged reply is read twice).
   struct Unanswered {
     int sendings = 1;
     int answers = 0;
     bool resent = false;
+    bool lastSendingRead = false;
     void Sent() {
       ++sendings;
       resent = true;
+      lastSendingRead = false;
     }
     void Read(int got) {
       if (got > 0) ++answers;
+      lastSendingRead = true;
     }
-    int Count() const { return sendings - answers; }
+    int Count() const { return std::max(sendings - answers, lastSendingRead ? 0 : 1); }
   };
   void DiscardLateAnswers(int replySize, const Unanswered& unanswered);
   void PurgeAfterFailure();

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "config_dir.h"
 #include "serial_port.h"
 
 namespace rq30 {
@@ -40,14 +41,6 @@ bool RateKept(unsigned asked, unsigned kept) {
   return ratio > 0.95 && ratio < 1.05;
 }
 
-std::string ConfigFolder() {
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-    return std::string(xdg) + "/QelFW_K47";
-  }
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.config/QelFW_K47";
-}
-
 }  // namespace
 
 SerialPort::SerialPort() : config_(std::make_unique<LineConfig>()) {}
@@ -57,7 +50,7 @@ SerialPort::~SerialPort() { OsClose(); }
 // COMn is what the user's COMn link in the config folder points to (a USB
 // adapter, or the simulator's pty); without one, the n-th on-board port.
 std::string SerialPort::DevicePath(int number) {
-  const std::string mapped = ConfigFolder() + "/COM" + std::to_string(number);
+  const std::string mapped = ConfigDir() + "/COM" + std::to_string(number);
   struct stat st {};
   if (lstat(mapped.c_str(), &st) == 0) return mapped;
   if (number < 1) return std::string();

@@ -8,17 +8,11 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "config_dir.h"
+
 namespace rq30::sim {
 
 namespace {
-
-std::string ConfigHome() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && *xdg != '\0') return xdg;
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || *home == '\0') throw std::runtime_error("vtq45-sim: HOME is not set");
-  return std::string(home) + "/.config";
-}
 
 void MakeFolders(const std::string& path) {
   for (std::size_t i = 1; i <= path.size(); ++i) {
@@ -49,7 +43,8 @@ bool StalePtyLink(const std::string& path) {
 }  // namespace
 
 std::string ComLinkPath(int number) {
-  return ConfigHome() + "/QelFW_K47/COM" + std::to_string(number);
+  // The folder the program looks in for its COM names.
+  return ConfigDir() + "/COM" + std::to_string(number);
 }
 
 void ComMapping::Map(int number, const std::string& target) {

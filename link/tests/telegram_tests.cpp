@@ -163,6 +163,8 @@ TEST_F(Telegram, LateAnswersAreNeverTakenForTheNextReply) {
   ASSERT_EQ(kTableLength[1], kTableLength[2]);
   const Bytes alarm1 = DataReply(Bytes(kTableLength[1], 0x11));
   const Bytes alarm2 = DataReply(Bytes(kTableLength[2], 0x22));
+  Bytes damaged = alarm1;
+  damaged[damaged.size() - 2] ^= 0xFF;  // checksum
   TableImage expected{};
   DecodeTable(2, alarm2.data() + 7, kTableLength[2], expected);
   const struct {
@@ -172,7 +174,10 @@ TEST_F(Telegram, LateAnswersAreNeverTakenForTheNextReply) {
   } cases[] = {
       {"the answer to the third sending comes after the last read", {{}, {}, alarm1, {}}, 0},
       {"the first answer comes late, the repeat's after the exchange", {{}, alarm1, alarm1}, 1},
-      {"a cut answer, then the repeat's answer in time", {Bytes(alarm1.begin(), alarm1.begin() + 5), alarm1}, 1},
+      {"a cut answer, then the repeat's answer in time",
+       {Bytes(alarm1.begin(), alarm1.begin() + 5), alarm1}, 1},
+      {"a damaged answer, a cut one read after it, the repeat's after the exchange",
+       {damaged, Bytes(alarm1.begin(), alarm1.begin() + 5), alarm1}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -1,4 +1,6 @@
 // COM names mapped to the simulator's pty through the user's config folder.
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "com_mapping.h"
+#include "serial_port.h"
 
 namespace rq30::sim {
 namespace {
@@ -83,6 +86,39 @@ TEST_F(ComMappingTest, LeavesALinkSomeoneElseRemade) {
     ASSERT_EQ(symlink("/dev/ttyUSB1", (folder + "/COM5").c_str()), 0);
   }  // leaves scope: removes only its own link
   EXPECT_EQ(LinkTarget(folder + "/COM5"), "/dev/ttyUSB1");
+}
+
+// The simulator and the program must agree on the folder, also when
+// XDG_CONFIG_HOME is unusable and both fall back to ~/.config.
+TEST_F(ComMappingTest, TheProgramOpensTheMappedNameWhateverTheConfigHome) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string slave = ptsname(master);
+  const char* savedHome = std::getenv("HOME");
+  const std::string home = savedHome ? savedHome : "";
+  setenv("HOME", config.c_str(), 1);
+  const struct {
+    std::string xdg;
+    std::string folder;
+  } cases[] = {
+      {config + "/nested", config + "/nested/QelFW_K47"},
+      {"relative/path", config + "/.config/QelFW_K47"},
+      {"", config + "/.config/QelFW_K47"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.xdg);
+    setenv("XDG_CONFIG_HOME", c.xdg.c_str(), 1);
+    ComMapping mapping;
+    mapping.Map(6, slave);
+    EXPECT_EQ(mapping.Path(), c.folder + "/COM6");
+    SerialPort port;
+    EXPECT_NO_THROW(port.OpenPort(6));
+    EXPECT_TRUE(port.IsOpen());
+  }
+  setenv("HOME", home.c_str(), 1);
+  close(master);
 }
 
 }  // namespace
