@@ -21,6 +21,7 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -46,6 +47,15 @@ struct Program {
   SimLine line{PortLeftToTheDialog()};
   rq30::ScriptedDialogs dialogs;
   ProgramWindows windows{line.image, line.link};
+
+  // The loading window starts its load from a timer once shown and closes
+  // itself when the load ends, which could be before the test sees it
+  // active; held here, it stays open to be looked at.
+  Program() {
+    auto* start = windows.loader.findChild<QTimer*>("Timer1");
+    if (!start) qFatal("the loading window has no start timer");
+    start->blockSignals(true);
+  }
 
   QWidget* Window(const QString& name) {
     const std::pair<const char*, QWidget*> all[] = {
