@@ -45,6 +45,32 @@ int WireTableNumber(int table) { return table == 19 ? 14 : table; }
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+// Sendings of one exchange against the reads that brought something. A
+// sending never followed by a read counts however many reads brought
+// something before it (a damaged reply is read twice). A request sent once
+// leaves no answer due: its reply was read, or the exchange failed without
+// a repeat.
+class Unanswered {
+ public:
+  void Sent() {
+    ++sendings_;
+    lastSendingRead_ = false;
+  }
+  void Read(int got) {
+    if (got > 0) ++answers_;
+    lastSendingRead_ = true;
+  }
+  int Due() const {
+    if (sendings_ == 1) return 0;
+    return std::max(sendings_ - answers_, lastSendingRead_ ? 0 : 1);
+  }
+
+ private:
+  int sendings_ = 1;
+  int answers_ = 0;
+  bool lastSendingRead_ = false;
+};
+
 }  // namespace
 
 Link::Link(TableImage& image, Port* port) : image_(image), port_(port), pause_(SleepMs) {}
@@ -94,11 +120,11 @@ bool Link::SendRequest() {
   return port_->WritePort(tx_, n, written) && written == n;
 }
 
-bool Link::Read(int n, int& got) {
+bool Link::Read(int n, int& got, int at) {
   got = 0;
   if (!port_) return false;
-  n = std::min(n, kBufferSize);
-  const bool ok = port_->ReadPort(rx_, n, got);
+  n = std::min(n, kBufferSize - at);
+  const bool ok = port_->ReadPort(rx_ + at, n, got);
   got = std::clamp(got, 0, n);
   return ok;
 }
@@ -146,7 +172,7 @@ bool Link::ReceiveDataReply(int n) {
     }
     result = CheckDataReply(got);
   }
-  DiscardLateAnswers(size, unanswered);
+  DiscardLateAnswers(size, unanswered.Due());
   return result;
 }
 
@@ -161,8 +187,8 @@ int Link::ReadOpenLength() {
   const int rest = static_cast<int8_t>(rx_[1]) + 6 - kLengthFieldEnd;
   if (rest <= 0) return got;
   int more = 0;
-  port_->ReadPort(rx_ + got, std::min(rest, kMaxReply - got), more);
-  return got + std::clamp(more, 0, kMaxReply - got);
+  Read(std::min(rest, kMaxReply - got), more, got);
+  return got + more;
 }
 
 bool Link::ReceiveReply() {
@@ -177,7 +203,7 @@ bool Link::ReceiveReply() {
     unanswered.Read(got);
   }
   const bool result = CheckDataReply(got);
-  DiscardLateAnswers(kMaxReply, unanswered);
+  DiscardLateAnswers(kMaxReply, unanswered.Due());
   return result;
 }
 
@@ -195,7 +221,7 @@ bool Link::ReceiveAcknowledgement() {
     }
     result = CheckShortAck();
   }
-  DiscardLateAnswers(kShortAckSize, unanswered);
+  DiscardLateAnswers(kShortAckSize, unanswered.Due());
   return result;
 }
 
@@ -206,10 +232,10 @@ bool Link::ReceiveAcknowledgement() {
 // answer, whatever arrives within the read's time-out is read off and thrown
 // away, until a read brings nothing; the reply in the receive buffer stays.
 // A request sent once and answered costs nothing here.
-void Link::DiscardLateAnswers(int replySize, const Unanswered& unanswered) {
-  if (!port_ || !unanswered.resent) return;
+void Link::DiscardLateAnswers(int replySize, int answersDue) {
+  if (!port_) return;
   uint8_t scratch[kBufferSize];
-  for (int i = 0; i < unanswered.Count(); ++i) {
+  for (int i = 0; i < answersDue; ++i) {
     int got = 0;
     if (!port_->ReadPort(scratch, std::min(replySize, kBufferSize), got) || got <= 0) return;
   }

@@ -6,7 +6,6 @@
 // for success, 0 for failure; ordinary communication failures show nothing.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -70,33 +69,14 @@ class Link {
   void BlockRequest(uint8_t fc, uint8_t command, int table, int length, int offset);
   void Finish();  // checksum and end byte after LE
   bool SendRequest();
-  bool Read(int n, int& got);
+  bool Read(int n, int& got, int at = 0);  // into the receive buffer from `at`
   bool ReceiveDataReply(int n);
   int ReadOpenLength();
   bool ReceiveReply();
   bool ReceiveAcknowledgement();
   bool CheckDataReply(int got) const;
   bool CheckShortAck();
-  // Sendings of one exchange against the reads that brought something. A
-  // sending never followed by a read counts however many reads brought
-  // something before it (a damaged reply is read twice).
-  struct Unanswered {
-    int sendings = 1;
-    int answers = 0;
-    bool resent = false;
-    bool lastSendingRead = false;
-    void Sent() {
-      ++sendings;
-      resent = true;
-      lastSendingRead = false;
-    }
-    void Read(int got) {
-      if (got > 0) ++answers;
-      lastSendingRead = true;
-    }
-    int Count() const { return std::max(sendings - answers, lastSendingRead ? 0 : 1); }
-  };
-  void DiscardLateAnswers(int replySize, const Unanswered& unanswered);
+  void DiscardLateAnswers(int replySize, int answersDue);
   void PurgeAfterFailure();
   void Pause(int ms);
   void Report(const char* text, const char* caption);
