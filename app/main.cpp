@@ -9,9 +9,11 @@
 #include "application.h"
 #include "error_box.h"
 #include "link.h"
+#include "live_boxes.h"
 #include "operator_dialogs.h"
 #include "program_windows.h"
 #include "qt_texts.h"
+#include "session_end.h"
 #include "table_image.h"
 
 namespace {
@@ -19,12 +21,17 @@ namespace {
 int Run(Application& app) {
   rq30::TableImage image{};
   rq30::Link link(image);
+  // During the live cycle a box of the link waits until the tick is over.
   link.SetReporter([](const std::string& text, const std::string& caption) {
-    rq30::Dialogs().Message(QString::fromStdString(text), QString::fromStdString(caption),
-                            rq30::DialogIcon::kError, rq30::DialogButtons::kOk);
+    rq30::ShowBox(QString::fromStdString(text), QString::fromStdString(caption),
+                  rq30::DialogIcon::kError);
   });
 
   ProgramWindows windows(image, link);
+  rq30::WatchSessionEnd([&windows] {
+    windows.main.EndSession();
+    QCoreApplication::quit();  // also ends a modal window's loop
+  });
   windows.main.show();
   return app.exec();
 }

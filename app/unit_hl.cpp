@@ -2,7 +2,10 @@
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocale>
+#include <QScreen>
 #include <QStyle>
 #include <algorithm>
 
@@ -14,12 +17,14 @@
 #include "line_chart.h"
 #include "load_form.h"
 #include "unitmenumod.h"
+#include "live_boxes.h"
 #include "live_series.h"
 #include "operator_dialogs.h"
 #include "rotace_3d.h"
 #include "rychlostzaznamu.h"
 #include "ui_unit_hl.h"
 #include "unitport.h"
+#include "window_placement.h"
 
 namespace {
 
@@ -56,6 +61,16 @@ Tvtq45::Tvtq45(rq30::TableImage& image, rq30::Link& link, QWidget* parent)
   ui->chartArea->layout()->addWidget(Chart1);
   ui->tl_precist->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
 
+  // The link state beside the log path: empty while reads succeed.
+  pa_linka = new QLabel(ui->Panel4);
+  pa_linka->setObjectName(QStringLiteral("pa_linka"));
+  pa_linka->setFrameShape(QFrame::Panel);
+  pa_linka->setFrameShadow(QFrame::Sunken);
+  pa_linka->setAutoFillBackground(true);
+  pa_linka->setToolTip(QStringLiteral("Stav spojení s regulátorem"));
+  ui->statusRow->insertWidget(1, pa_linka);
+  pa_linka->hide();
+
   connect(ui->tl_precist, &QPushButton::clicked, this, [this] { rq30::Guarded([&] { tl_precistClick(); }); });
   connect(ui->check_auto, &QCheckBox::clicked, this,
           [this](bool on) { rq30::Guarded([&] { check_autoClick(on); }); });
@@ -79,7 +94,7 @@ Tvtq45::Tvtq45(rq30::TableImage& image, rq30::Link& link, QWidget* parent)
   connect(ui->mn_ident, &QAction::triggered, this, [this] { ShowModal(windows_.ident); });
 
   Timer1.setInterval(200);
-  connect(&Timer1, &QTimer::timeout, this, [this] { rq30::Guarded([&] { Timer1Timer(); }); });
+  connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
   FormCreate();
   Timer1.start();
@@ -98,12 +113,17 @@ void Tvtq45::FormCreate() {
 
 void Tvtq45::RestoreSettings() {
   rq30::SettingsStore& s = *settingsStore_;
-  const int left = s.ReadInteger("DESKTOP", "Left", x());
-  const int top = s.ReadInteger("DESKTOP", "Top", y());
-  const int height = s.ReadInteger("DESKTOP", "Height", this->height());
-  const int width = s.ReadInteger("DESKTOP", "Width", this->width());
-  move(left, top);
-  resize(width, height);
+  const int left = s.ReadInteger("DESKTOP", "Left", kDesignLeft);
+  const int top = s.ReadInteger("DESKTOP", "Top", kDesignTop);
+  const int height = s.ReadInteger("DESKTOP", "Height", kDesignHeight);
+  const int width = s.ReadInteger("DESKTOP", "Width", kDesignWidth);
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) screens.append(screen->availableGeometry());
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  const QRect place = rq30::PlaceOnScreen(QRect(left, top, std::max(width, 1), std::max(height, 1)),
+                                          screens, primary ? primary->availableGeometry() : QRect());
+  move(place.topLeft());
+  resize(place.size());
 
   rq30::ChartLook look;
   look.penColour = s.ReadInteger("GRAF", "PERO", rq30::kRedColour);
@@ -172,24 +192,67 @@ void Tvtq45::ShowRelays(uint8_t bits) {
   }
 }
 
+// A box raised here (a log file that cannot be written, a line that cannot
+// be reopened) waits until the handler has returned, so the next ticks go
+// on reading and logging while it is open.
 void Tvtq45::Timer1Timer() {
-  const int second = clock_().time().second();
-  if (second == lastSecond_) return;
-  lastSecond_ = second;
-  if (ui->check_demo->isChecked()) {
-    GenerateDemoSample();
-    return;
+  const rq30::LiveCycleScope live;
+  rq30::Guarded([&] {
+    const int second = clock_().time().second();
+    if (second == lastSecond_) return;
+    lastSecond_ = second;
+    KeepLineAlive();
+    if (ui->check_demo->isChecked()) {
+      GenerateDemoSample();
+      return;
+    }
+    if (ui->check_auto->isChecked()) {
+      RecordSample();
+      if (ui->check_zapis->isChecked()) SaveLogPeriodically();
+    }
+  });
+}
+
+// A line whose device went away is closed, and reopened under its COM name
+// once per working tick until it is back.
+void Tvtq45::KeepLineAlive() {
+  if (windows_.port) rq30::Guarded([&] { windows_.port->KeepLineAlive(); });
+  ShowLinkState();
+}
+
+void Tvtq45::NoteLiveRead(bool ok) {
+  if (ok) {
+    failedReads_ = 0;
+    lastGoodRead_ = clock_();
+  } else {
+    ++failedReads_;
   }
-  if (ui->check_auto->isChecked()) {
-    RecordSample();
-    if (ui->check_zapis->isChecked()) SaveLogPeriodically();
-  }
+  ShowLinkState();
+}
+
+QString Tvtq45::LinkStateText() const {
+  if (windows_.port && !windows_.port->Port().IsOpen()) return QStringLiteral("port zavřen");
+  if (failedReads_ == 0) return QString();
+  QString text = QStringLiteral("bez odezvy");
+  if (lastGoodRead_.isValid()) text += QStringLiteral(" od ") + rq30::LongTimeText(lastGoodRead_.time());
+  return text + QStringLiteral(", nezdařených čtení: %1").arg(failedReads_);
+}
+
+void Tvtq45::ShowLinkState() {
+  const QString text = LinkStateText();
+  if (text == pa_linka->text()) return;
+  pa_linka->setText(text);
+  pa_linka->setVisible(!text.isEmpty());
+  Paint(pa_linka, text.isEmpty() ? rq30::kButtonFaceColour : kYellow);
 }
 
 void Tvtq45::tl_precistClick() { ShowLiveValues(); }
 
 void Tvtq45::ShowLiveValues() {
-  link_.ReadTable(11);  // a failed read shows the last values read
+  // A failed read shows the last values read; the status bar tells.
+  const bool ok = link_.ReadTable(11) == 1;
+  NoteLiveRead(ok);
+  if (!ok && windows_.port && windows_.port->Port().LineLost()) KeepLineAlive();
   const rq30::LiveTable& live = image_.live;
   ui->pa_measure->setText(rq30::FixedText(live.measured, 5, 2));
   ui->pa_sp->setText(rq30::FixedText(live.setpoint, 5, 2));
@@ -223,11 +286,12 @@ void Tvtq45::SaveLogPeriodically() {
   saveTicks_ = 0;
   // Before the operator has chosen a file this is "Záznam Vtq45" in the
   // working folder.
-  WriteLog(logPath_);
+  WriteLogAsking(logPath_);
 }
 
 void Tvtq45::StartNewMeasurement() {
   log_.Clear();
+  ownFiles_.clear();
   const QDateTime now = clock_();
   log_.AppendHeader(Utf8(rq30::ShortDateText(now.date())), Utf8(rq30::LongTimeText(now.time())));
   ShowLiveValues();
@@ -237,13 +301,39 @@ void Tvtq45::StartNewMeasurement() {
   saveTicks_ = 0;
 }
 
-void Tvtq45::WriteLog(const std::string& path) { log_.WriteTo(path); }
+void Tvtq45::WriteLog(const std::string& path) {
+  log_.WriteTo(path);
+  ownFiles_.insert(path);
+}
+
+bool Tvtq45::MayReplace(const std::string& path) const {
+  return ownFiles_.count(path) != 0 || !QFileInfo::exists(QString::fromStdString(path));
+}
+
+// A file that this measurement has not written may be someone's earlier
+// log: it is replaced only when the operator agrees. Inside the live cycle
+// the question waits until the tick is over, and the write follows the Yes.
+void Tvtq45::WriteLogAsking(const std::string& path) {
+  if (MayReplace(path)) {
+    WriteLog(path);
+    return;
+  }
+  rq30::ShowBox(QStringLiteral("Soubor %1 už existuje a toto měření jej nezapsalo.\n"
+                               "Chceš jej nahradit záznamem?")
+                    .arg(QString::fromStdString(path)),
+                QStringLiteral("Zápis"), rq30::DialogIcon::kQuestion, rq30::DialogButtons::kYesNo,
+                [this, path](rq30::DialogAnswer answer) {
+                  if (answer != rq30::DialogAnswer::kYes) return;
+                  ownFiles_.insert(path);
+                  rq30::Guarded([&] { WriteLog(path); });
+                });
+}
 
 bool Tvtq45::LogFileChosen() const { return ui->mn_novy->isChecked(); }
 
 void Tvtq45::Save() {
   if (LogFileChosen()) {
-    WriteLog(logPath_);
+    WriteLogAsking(logPath_);
     return;
   }
   rq30::FileDialogOptions options;
@@ -251,10 +341,13 @@ void Tvtq45::Save() {
   options.filter = QStringLiteral("Textový soubor [*.txt]|*.txt");
   options.defaultExtension = QStringLiteral("TXT");
   options.fileName = QString::fromStdString(logPath_);
-  options.confirmOverwrite = confirmOverwrite_;
+  // Always: even the first "Uložit..." must not empty an earlier log
+  // without a word.
+  options.confirmOverwrite = true;
   const QString chosen = rq30::Dialogs().SaveFile(options);
   if (chosen.isEmpty()) return;
   logPath_ = Utf8(chosen);
+  ownFiles_.insert(logPath_);  // the dialog asked before replacing it
   // A failed write leaves the flag and the path panel as they were.
   WriteLog(logPath_);
   ui->pa_path->setText(chosen);
@@ -263,7 +356,6 @@ void Tvtq45::Save() {
 
 void Tvtq45::SaveAs() {
   ui->mn_novy->setChecked(false);
-  confirmOverwrite_ = true;
   Save();
 }
 
@@ -277,6 +369,15 @@ void Tvtq45::mn_novyClick() {
 void Tvtq45::mn_exitClick() {
   Save();  // a failed write stops the exit here: line and window stay open
   if (windows_.port) windows_.port->Port().ClosePort();
+  close();
+}
+
+void Tvtq45::EndSession() {
+  if (LogFileChosen() && ui->check_zapis->isChecked()) {
+    // Nobody is left to answer a question: a file this measurement may not
+    // replace stays as it is.
+    if (MayReplace(logPath_)) rq30::Guarded([&] { WriteLog(logPath_); });
+  }
   close();
 }
 

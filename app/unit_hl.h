@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "link.h"
@@ -60,6 +61,7 @@ class Tvtq45 : public QMainWindow {
   void SetClock(Clock clock) { clock_ = std::move(clock); }
 
   // The live cycle tick (every 200 ms; works once per wall-clock second).
+  // Message boxes it raises are shown after it has returned.
   void Timer1Timer();
   // One read of the live values and its display, with a chart point.
   void ShowLiveValues();
@@ -73,6 +75,15 @@ class Tvtq45 : public QMainWindow {
   const rq30::MeasurementLog& Log() const { return log_; }
   bool LogFileChosen() const;
   const std::string& LogPath() const { return logPath_; }
+
+  // The end of the operator's session (SIGTERM, SIGHUP, the desktop's
+  // logout or shutdown): the log written once more when the operator has
+  // chosen its file and has "Zápis do souboru" on, then the window closed
+  // as by its close box, which stores the settings.
+  void EndSession();
+
+  // The link state in the status bar: "" while reads succeed.
+  QString LinkStateText() const;
 
   // Chart.
   void AddChartPoint(double value);
@@ -94,6 +105,11 @@ class Tvtq45 : public QMainWindow {
   void SetRecordingPanels(int rate, int unit, int saveMinutes);
   bool AskToClear();
   void WriteLog(const std::string& path);
+  void WriteLogAsking(const std::string& path);
+  bool MayReplace(const std::string& path) const;
+  void NoteLiveRead(bool ok);
+  void ShowLinkState();
+  void KeepLineAlive();
 
   void tl_precistClick();
   void check_autoClick(bool checked);
@@ -127,7 +143,14 @@ class Tvtq45 : public QMainWindow {
 
   rq30::MeasurementLog log_;
   std::string logPath_ = "Záznam Vtq45";
-  bool confirmOverwrite_ = false;
+  // Files this measurement has written, or the operator agreed to replace:
+  // any other existing file is asked about before it is replaced.
+  std::set<std::string> ownFiles_;
+
+  // Live reads that failed since the last good one, and when that was.
+  int failedReads_ = 0;
+  QDateTime lastGoodRead_;
+  QLabel* pa_linka = nullptr;  // link state, in the status bar
 
   rq30::LineChart* Chart1;  // owned by the chart area
   // The series with its look (point limit, 3D, colours, pen) and sample numbers.

@@ -1,11 +1,12 @@
 #include "error_box.h"
 
-#include "operator_dialogs.h"
+#include "live_boxes.h"
 
 namespace rq30 {
 
 void ShowError(const QString& message) {
-  Dialogs().Message(message, QStringLiteral("RQ-30"), DialogIcon::kError, DialogButtons::kOk);
+  // Inside the live cycle the box waits until the timer handler has returned.
+  ShowBox(message, QStringLiteral("RQ-30"), DialogIcon::kError);
 }
 
 }  // namespace rq30

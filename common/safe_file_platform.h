@@ -11,7 +11,8 @@ namespace platform {
 
 FileRead ReadWholeFile(const std::string& path, std::string& bytes);
 
-// Creates a new, uniquely named file in the folder of `path`, writes `bytes`,
+// Creates a new file named `path` + ".tmp" + ProcessNumber() + a separator
+// and a unique part, in the folder of `path`, writes `bytes`,
 // flushes them to the disk and closes it. On success `tempPath` names it; on
 // failure nothing is left behind.
 bool WriteTemporaryBeside(const std::string& path, const std::string& bytes, std::string& tempPath);
@@ -20,6 +21,11 @@ bool WriteTemporaryBeside(const std::string& path, const std::string& bytes, std
 bool MoveOver(const std::string& tempPath, const std::string& path);
 
 void RemoveFile(const std::string& path);
+
+// The number this process goes by, as written into its temporary names.
+long ProcessNumber();
+// True when no process with that number runs any more.
+bool ProcessGone(long number);
 
 }  // namespace platform
 }  // namespace rq30

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,7 +57,7 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes) {
 
 bool WriteTemporaryBeside(const std::string& path, const std::string& bytes,
                           std::string& tempPath) {
-  std::string pattern = path + ".tmpXXXXXX";
+  std::string pattern = path + ".tmp" + std::to_string(ProcessNumber()) + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = ::mkstemp(name.data());
@@ -75,6 +76,12 @@ bool MoveOver(const std::string& tempPath, const std::string& path) {
 
 void RemoveFile(const std::string& path) {
   ::unlink(path.c_str());
+}
+
+long ProcessNumber() { return static_cast<long>(::getpid()); }
+
+bool ProcessGone(long number) {
+  return number > 0 && ::kill(static_cast<pid_t>(number), 0) != 0 && errno == ESRCH;
 }
 
 }  // namespace platform

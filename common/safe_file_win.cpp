@@ -92,5 +92,16 @@ void RemoveFile(const std::string& path) {
   DeleteFileW(Wide(path).c_str());
 }
 
+long ProcessNumber() { return static_cast<long>(GetCurrentProcessId()); }
+
+bool ProcessGone(long number) {
+  if (number <= 0) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(number));
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
 }  // namespace platform
 }  // namespace rq30

@@ -1,5 +1,8 @@
 #include "scripted_dialogs.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <utility>
 
 namespace rq30 {
@@ -50,6 +53,20 @@ DialogAnswer ScriptedDialogs::Message(const QString& text, const QString& captio
   call.icon = icon;
   call.buttons = buttons;
   Record(call);
+  if (closeWhen_) {
+    // Like a real modal box: the event loop runs on underneath it.
+    ++openBoxes_;
+    QEventLoop loop;
+    QElapsedTimer open;
+    open.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (closeWhen_() || open.elapsed() >= blockLimitMs_) loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+    --openBoxes_;
+  }
   if (answers_.empty()) return DecliningAnswer(buttons);
   const DialogAnswer answer = answers_.front();
   answers_.pop_front();

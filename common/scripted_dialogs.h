@@ -1,5 +1,6 @@
 // The test stand-in for the operator dialogs: records every call and answers
-// from queues the test fills beforehand. It never blocks. With nothing
+// from queues the test fills beforehand. It does not block unless told to
+// (BlockUntil). With nothing
 // queued it answers as an operator who declines: a message box gives Ok for
 // an Ok box, No for a Yes/No box and Cancel otherwise; a file dialog gives an
 // empty path (cancel); a colour dialog gives nothing (cancel).
@@ -53,6 +54,16 @@ class ScriptedDialogs : public OperatorDialogs {
   // code would run while a real modal box is open.
   void SetOnCall(std::function<void(const DialogCall&)> onCall) { onCall_ = std::move(onCall); }
 
+  // Makes every message box block like a real modal one: it runs a nested
+  // event loop (timers fire, other handlers run) until `close` returns true
+  // or `limitMs` have passed, then answers. Without it a box answers at once.
+  void BlockUntil(std::function<bool()> close, int limitMs = 10000) {
+    closeWhen_ = std::move(close);
+    blockLimitMs_ = limitMs;
+  }
+  // Message boxes open at this moment (inside their nested loop).
+  int OpenBoxes() const { return openBoxes_; }
+
   const std::vector<DialogCall>& Calls() const { return calls_; }
   // Only the message boxes, in order.
   std::vector<DialogCall> Messages() const;
@@ -73,6 +84,9 @@ class ScriptedDialogs : public OperatorDialogs {
   std::deque<std::optional<QColor>> colours_;
   std::vector<DialogCall> calls_;
   std::function<void(const DialogCall&)> onCall_;
+  std::function<bool()> closeWhen_;
+  int blockLimitMs_ = 0;
+  int openBoxes_ = 0;
 };
 
 }  // namespace rq30

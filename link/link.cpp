@@ -39,6 +39,11 @@ constexpr int kLengthFieldEnd = 3;  // 68 LE LE
 constexpr int kForeignReadSize = 254;
 constexpr int kRecordTable = 12;
 constexpr int kRecordBlockBytes = 64;
+// The line waits 2 ms per byte plus 500 ms for a read: a single read of the
+// longest reply gives a slow controller 1010 ms to start answering.
+constexpr int kOpenLengthFirstByteMs = 2 * kMaxReply + 500;
+// The gap after which the line ends a read that has bytes.
+constexpr int kLineGapMs = 100;
 
 // Table 19 (program start with start time) travels as table 14 with its own length.
 int WireTableNumber(int table) { return table == 19 ? 14 : table; }
@@ -59,16 +64,20 @@ class Unanswered {
   void Read(int got) {
     if (got > 0) ++answers_;
     lastSendingRead_ = true;
+    lastGot_ = got;
   }
   int Due() const {
     if (sendings_ == 1) return 0;
     return std::max(sendings_ - answers_, lastSendingRead_ ? 0 : 1);
   }
+  // The last sending was read and something came.
+  bool LastAnswered() const { return lastSendingRead_ && lastGot_ > 0; }
 
  private:
   int sendings_ = 1;
   int answers_ = 0;
   bool lastSendingRead_ = false;
+  int lastGot_ = 0;
 };
 
 }  // namespace
@@ -172,17 +181,27 @@ bool Link::ReceiveDataReply(int n) {
     }
     result = CheckDataReply(got);
   }
-  DiscardLateAnswers(size, unanswered.Due());
+  DiscardLateAnswers(size, unanswered.Due(), unanswered.LastAnswered());
   return result;
 }
 
 // Reads a reply whose length is open in advance: the start byte and the two
 // length bytes first, then exactly the rest the length announces, so that
 // the read ends with the reply's last byte rather than waiting out the gap
-// after it. Returns the number of bytes read.
+// after it. The first byte is waited for as long as a single read of the
+// longest reply would wait, so a controller slow to start answering is
+// still heard. Returns the number of bytes read.
 int Link::ReadOpenLength() {
   int got = 0;
-  Read(kLengthFieldEnd, got);
+  if (!port_) return 0;
+  port_->ReadPortWithin(rx_, kLengthFieldEnd, got, kOpenLengthFirstByteMs);
+  got = std::clamp(got, 0, kLengthFieldEnd);
+  if (got > 0 && got < kLengthFieldEnd) {
+    // The header came in pieces: the rest of it under the line's rules.
+    int more = 0;
+    Read(kLengthFieldEnd - got, more, got);
+    got += more;
+  }
   if (got < kLengthFieldEnd) return got;
   const int rest = static_cast<int8_t>(rx_[1]) + 6 - kLengthFieldEnd;
   if (rest <= 0) return got;
@@ -203,7 +222,7 @@ bool Link::ReceiveReply() {
     unanswered.Read(got);
   }
   const bool result = CheckDataReply(got);
-  DiscardLateAnswers(kMaxReply, unanswered.Due());
+  DiscardLateAnswers(kMaxReply, unanswered.Due(), unanswered.LastAnswered());
   return result;
 }
 
@@ -232,12 +251,27 @@ bool Link::ReceiveAcknowledgement() {
 // answer, whatever arrives within the read's time-out is read off and thrown
 // away, until a read brings nothing; the reply in the receive buffer stays.
 // A request sent once and answered costs nothing here.
-void Link::DiscardLateAnswers(int replySize, int answersDue) {
+//
+// When the last sending was answered and an answer is still due, the one
+// read was a late answer to an earlier sending and the repeat's answer is
+// behind it. A controller answers its requests in turn: if it is prompt
+// with the repeat, that answer follows the one read at once, and a read-off
+// that waits one line gap for its first byte catches it; if it is as slow
+// with the repeat as with the first sending, the answer comes about one
+// sending interval (a time-out and the 100 ms pause) later, which a whole
+// time-out after the read did not catch either. Only a controller slow by
+// something in between is left to the next exchange's purge. When the last
+// sending went unanswered, its answer may come as late as any reply: that
+// read-off waits the whole time-out.
+void Link::DiscardLateAnswers(int replySize, int answersDue, bool lastAnswered) {
   if (!port_) return;
   uint8_t scratch[kBufferSize];
+  const int size = std::min(replySize, kBufferSize);
   for (int i = 0; i < answersDue; ++i) {
     int got = 0;
-    if (!port_->ReadPort(scratch, std::min(replySize, kBufferSize), got) || got <= 0) return;
+    const bool ok = lastAnswered ? port_->ReadPortWithin(scratch, size, got, kLineGapMs)
+                                 : port_->ReadPort(scratch, size, got);
+    if (!ok || got <= 0) return;
   }
 }
 

@@ -76,7 +76,7 @@ class Link {
   bool ReceiveAcknowledgement();
   bool CheckDataReply(int got) const;
   bool CheckShortAck();
-  void DiscardLateAnswers(int replySize, int answersDue);
+  void DiscardLateAnswers(int replySize, int answersDue, bool lastAnswered = false);
   void PurgeAfterFailure();
   void Pause(int ms);
   void Report(const char* text, const char* caption);

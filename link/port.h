@@ -14,6 +14,14 @@ class Port {
   // `got` to the number of bytes read.
   virtual bool ReadPort(uint8_t* buffer, int n, int& got) = 0;
 
+  // As ReadPort, but waits `firstByteMs` for the first byte instead of the
+  // line's own total time-out; once bytes come, the line's rules end the
+  // read. A line that cannot do this reads as ReadPort.
+  virtual bool ReadPortWithin(uint8_t* buffer, int n, int& got, int firstByteMs) {
+    (void)firstByteMs;
+    return ReadPort(buffer, n, got);
+  }
+
   // Purges both queues (receive first), then writes n bytes. Returns true on
   // success and sets `written`.
   virtual bool WritePort(const uint8_t* buffer, int n, int& written) = 0;

@@ -19,6 +19,7 @@ void SerialPort::OpenPath(const std::string& path) {
 
 void SerialPort::OpenDevice(const std::string& path, const std::string& name) {
   OsClose();
+  lost_ = false;
   if (!OsOpen(path)) Fail(Step::Open, name);
   if (!OsSetQueueSizes()) Fail(Step::QueueSizes, name);
   if (!OsSetTimeouts()) Fail(Step::Timeouts, name);
@@ -53,14 +54,27 @@ void SerialPort::Fail(Step step, const std::string& name) {
   throw std::runtime_error("Nepodařila se reinicializace portu " + name);
 }
 
-void SerialPort::ClosePort() { OsClose(); }
+void SerialPort::ClosePort() {
+  OsClose();
+  lost_ = false;
+}
 
 bool SerialPort::IsOpen() const { return handle_ != -1; }
 
 bool SerialPort::ReadPort(uint8_t* buffer, int n, int& got) {
   got = 0;
   if (!IsOpen() || n < 0) return false;
-  return OsRead(buffer, n, got);
+  if (OsRead(buffer, n, got)) return true;
+  lost_ = true;
+  return false;
+}
+
+bool SerialPort::ReadPortWithin(uint8_t* buffer, int n, int& got, int firstByteMs) {
+  got = 0;
+  if (!IsOpen() || n < 0) return false;
+  if (OsRead(buffer, n, got, firstByteMs < 0 ? 0 : firstByteMs)) return true;
+  lost_ = true;
+  return false;
 }
 
 bool SerialPort::WritePort(const uint8_t* buffer, int n, int& written) {
@@ -68,7 +82,9 @@ bool SerialPort::WritePort(const uint8_t* buffer, int n, int& written) {
   PurgeReceive();
   PurgeTransmit();
   if (!IsOpen() || n < 0) return false;
-  return OsWrite(buffer, n, written);
+  if (OsWrite(buffer, n, written)) return true;
+  lost_ = true;
+  return false;
 }
 
 void SerialPort::PurgeReceive() {

@@ -41,11 +41,16 @@ class SerialPort : public Port {
   void ClosePort();
 
   bool ReadPort(uint8_t* buffer, int n, int& got) override;
+  bool ReadPortWithin(uint8_t* buffer, int n, int& got, int firstByteMs) override;
   bool WritePort(const uint8_t* buffer, int n, int& written) override;
   void PurgeReceive() override;
   void PurgeTransmit() override;
 
   bool IsOpen() const;
+  // A platform read or write failed since the line was opened: the device
+  // has gone (an adapter pulled, its node removed) or stopped working. A
+  // silent line is not lost; only reopening can bring a lost one back.
+  bool LineLost() const { return lost_; }
   int PortNumber() const { return number_; }
   // Records the number without touching the line ("žádný port" keeps the
   // open line working).
@@ -70,7 +75,8 @@ class SerialPort : public Port {
   bool OsGetConfig();
   bool OsSetConfig();
   void OsClose();
-  bool OsRead(uint8_t* buffer, int n, int& got);
+  // firstByteMs < 0: the line's own total time-out.
+  bool OsRead(uint8_t* buffer, int n, int& got, int firstByteMs = -1);
   bool OsWrite(const uint8_t* buffer, int n, int& written);
   void OsPurge(bool receive);
 
@@ -78,6 +84,7 @@ class SerialPort : public Port {
   int number_ = 1;
   int baud_ = kDefaultBaudRate;
   intptr_t handle_ = -1;  // fd or HANDLE; -1 when closed
+  bool lost_ = false;
   struct LineConfig;  // the platform's serial line record
   std::unique_ptr<LineConfig> config_;
 };

@@ -112,14 +112,20 @@ void SerialPort::OsClose() {
 
 // Ends when n bytes have come, when the line stays quiet for the interval
 // after a byte, or when the total time for n bytes has passed.
-bool SerialPort::OsRead(uint8_t* buffer, int n, int& got) {
+// With firstByteMs given, the wait for the first byte is that long instead,
+// and the total is never shorter than it.
+bool SerialPort::OsRead(uint8_t* buffer, int n, int& got, int firstByteMs) {
   got = 0;
   if (n == 0) return true;
   const int fd = Fd(handle_);
-  const auto deadline =
-      Clock::now() + std::chrono::milliseconds(kReadTotalPerByteMs * n + kReadTotalConstantMs);
+  const auto start = Clock::now();
+  int totalMs = kReadTotalPerByteMs * n + kReadTotalConstantMs;
+  if (firstByteMs > totalMs) totalMs = firstByteMs;
+  const auto deadline = start + std::chrono::milliseconds(totalMs);
+  const auto firstDeadline =
+      firstByteMs >= 0 ? start + std::chrono::milliseconds(firstByteMs) : deadline;
   while (got < n) {
-    int wait = MillisecondsLeft(deadline);
+    int wait = MillisecondsLeft(got > 0 ? deadline : firstDeadline);
     if (got > 0 && wait > kReadIntervalMs) wait = kReadIntervalMs;
     if (wait == 0) break;
     pollfd p{fd, POLLIN, 0};

@@ -71,10 +71,21 @@ void SerialPort::OsClose() {
   handle_ = -1;
 }
 
-bool SerialPort::OsRead(uint8_t* buffer, int n, int& got) {
+// The driver has no separate wait for the first byte: a read with its own
+// wait runs with that as the total constant, and the line's time-outs are
+// put back after it.
+bool SerialPort::OsRead(uint8_t* buffer, int n, int& got, int firstByteMs) {
+  COMMTIMEOUTS line{};
+  const bool own = firstByteMs >= 0 && GetCommTimeouts(Handle(handle_), &line);
+  if (own) {
+    COMMTIMEOUTS t = line;
+    t.ReadTotalTimeoutConstant = static_cast<DWORD>(firstByteMs);
+    if (!SetCommTimeouts(Handle(handle_), &t)) return false;
+  }
   DWORD read = 0;
   const BOOL ok = ReadFile(Handle(handle_), buffer, static_cast<DWORD>(n), &read, nullptr);
   got = static_cast<int>(read);
+  if (own) SetCommTimeouts(Handle(handle_), &line);
   return ok != 0;
 }
 

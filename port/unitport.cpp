@@ -14,6 +14,9 @@ const int kRates[] = {110,   300,   600,   1200,   2400,   4800,   9600,
                       19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr int kScanEnd = 127;  // the broadcast address is never probed
 constexpr int kGridColumns = 16;
+constexpr int kLastAddress = 126;
+
+int ValidAddress(int address) { return address >= 0 && address <= kLastAddress ? address : 0; }
 
 }  // namespace
 
@@ -26,6 +29,9 @@ Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
     ui->cb_da->addItem(QString::number(i));
     ui->cb_sa->addItem(QString::number(i));
   }
+  // The grid only shows the scan: no focus, no clicks, no selection by hand.
+  ui->str_tab->setFocusPolicy(Qt::NoFocus);
+  ui->str_tab->setAttribute(Qt::WA_TransparentForMouseEvents);
   for (int r = 0; r < ui->str_tab->rowCount(); ++r) {
     for (int c = 0; c < ui->str_tab->columnCount(); ++c) {
       ui->str_tab->setItem(r, c, new QTableWidgetItem());
@@ -40,7 +46,7 @@ Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
           [this](int i) { rq30::Guarded([&] { cb_baudrateChange(i); }); });
   connect(ui->cb_da, qOverload<int>(&QComboBox::activated), this, &Tport::cb_daChange);
   connect(ui->cb_sa, qOverload<int>(&QComboBox::activated), this, &Tport::cb_saChange);
-  connect(ui->tl_ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui->tl_ok, &QPushButton::clicked, this, [this] { rq30::Guarded([&] { tl_okClick(); }); });
   connect(ui->tl_cancel, &QPushButton::clicked, this,
           [this] { rq30::Guarded([&] { tl_cancelClick(); }); });
   connect(ui->tl_najit, &QPushButton::clicked, this, &Tport::tl_najitClick);
@@ -58,8 +64,10 @@ Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
 Tport::~Tport() = default;
 
 void Tport::FormCreate() {
-  computerAddress_ = store_.ReadInteger("ADRESA", "SA", 0);
-  deviceAddress_ = store_.ReadInteger("ADRESA", "DA", 0);
+  // An address the lists cannot show reads as the default, as other
+  // stored values do.
+  computerAddress_ = ValidAddress(store_.ReadInteger("ADRESA", "SA", 0));
+  deviceAddress_ = ValidAddress(store_.ReadInteger("ADRESA", "DA", 0));
   const int number = store_.ReadInteger("PORT", "COM", 1);
   port_.SetBaudRate(store_.ReadInteger("PORT", "BAUDRATE", rq30::kDefaultBaudRate));
 
@@ -87,6 +95,8 @@ void Tport::FormShow() {
   Select(ui->cb_da, deviceAddress_);
   saved_ = Current();
   ShowDeviceNames();  // an adapter may have been mapped since
+  // Enter confirms at once, as the default button suggests.
+  ui->tl_ok->setFocus(Qt::OtherFocusReason);
 }
 
 // Item i is COM i; item 0 ("žádný port") leads nowhere.
@@ -129,6 +139,8 @@ void Tport::SelectBaud(int baud) {
 // A failed open leaves no line and the list on "žádný port"; the error
 // still reaches the operator.
 void Tport::OpenNumber(int number) {
+  // The operator's own choice ends any waiting for a lost line.
+  lostNumber_ = 0;
   try {
     port_.ClosePort();
     port_.OpenPort(number);
@@ -151,6 +163,7 @@ void Tport::cb_comChange(int index) {
   if (index == 0) {
     // "žádný port" only records the choice; the open line keeps serving.
     port_.SetPortNumber(0);
+    lostNumber_ = 0;
     return;
   }
   OpenNumber(index);
@@ -203,6 +216,44 @@ void Tport::tl_cancelClick() {
     }
   }
   reject();
+}
+
+// OK opens the chosen port again even when the choice did not change: after
+// an adapter came back, or a line that stopped working, this is the way to
+// a fresh line. The dialog closes whether or not the port opened.
+void Tport::tl_okClick() {
+  const int number = ui->cb_com->currentIndex();
+  if (number > 0) {
+    try {
+      OpenNumber(number);
+    } catch (...) {
+      accept();
+      throw;
+    }
+  }
+  accept();
+}
+
+void Tport::KeepLineAlive() {
+  if (port_.IsOpen() && port_.LineLost()) {
+    lostNumber_ = port_.PortNumber();
+    lossReported_ = false;
+    port_.ClosePort();
+  }
+  if (lostNumber_ <= 0 || port_.IsOpen()) return;
+  const int number = lostNumber_;
+  try {
+    port_.OpenPort(number);
+    lostNumber_ = 0;
+    Select(ui->cb_com, number);
+  } catch (...) {
+    // Still the operator's port: the list and the stored choice keep it.
+    port_.SetPortNumber(number);
+    Select(ui->cb_com, number);
+    if (lossReported_) return;
+    lossReported_ = true;
+    throw;
+  }
 }
 
 void Tport::done(int result) {

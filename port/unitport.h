@@ -37,6 +37,14 @@ class Tport : public QDialog {
   // One tick of the address scan; public so tests can step it.
   void Timer1Timer();
 
+  // Called once per working tick of the live cycle. A line whose device has
+  // gone is closed, and a line lost so is opened again under its COM name
+  // until it is back. The first failed reopen after a loss throws the open
+  // error; the later ones are quiet.
+  void KeepLineAlive();
+  // The COM number waiting to be reopened; 0 when no line was lost.
+  int LostPort() const { return lostNumber_; }
+
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -60,6 +68,7 @@ class Tport : public QDialog {
   void cb_daChange(int index);
   void cb_saChange(int index);
   void tl_cancelClick();
+  void tl_okClick();
   void tl_najitClick();
   void tl_prerusitClick();
 
@@ -78,5 +87,7 @@ class Tport : public QDialog {
   int computerAddress_ = 0;
   Settings saved_;
   int scanPosition_ = 0;
+  int lostNumber_ = 0;
+  bool lossReported_ = false;
   QTimer Timer1;
 };
