@@ -1,6 +1,5 @@
-// RQ-30: creates the program's windows in their order and runs the message
-// loop. The table image and the link are made once here and handed to the
-// windows that need them.
+// RQ-30: the application object with its Czech texts, then the program's
+// run (program_run.cpp).
 #include <QIcon>
 #include <QLocale>
 #include <QTranslator>
@@ -8,35 +7,8 @@
 
 #include "application.h"
 #include "error_box.h"
-#include "link.h"
-#include "live_boxes.h"
-#include "operator_dialogs.h"
-#include "program_windows.h"
+#include "program_run.h"
 #include "qt_texts.h"
-#include "session_end.h"
-#include "table_image.h"
-
-namespace {
-
-int Run(Application& app) {
-  rq30::TableImage image{};
-  rq30::Link link(image);
-  // During the live cycle a box of the link waits until the tick is over.
-  link.SetReporter([](const std::string& text, const std::string& caption) {
-    rq30::ShowBox(QString::fromStdString(text), QString::fromStdString(caption),
-                  rq30::DialogIcon::kError);
-  });
-
-  ProgramWindows windows(image, link);
-  rq30::WatchSessionEnd([&windows] {
-    windows.main.EndSession();
-    QCoreApplication::quit();  // also ends a modal window's loop
-  });
-  windows.main.show();
-  return app.exec();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   // Qt 6 scales by the screen's own factor (1.25, 1.5, ...) rather than
@@ -52,7 +24,7 @@ int main(int argc, char** argv) {
   QTranslator qtTexts;
   rq30::LoadCzechQtTexts(qtTexts);
   try {
-    Run(app);
+    rq30::RunProgram();
   } catch (const std::exception& e) {
     rq30::ShowError(QString::fromUtf8(e.what()));
   }
