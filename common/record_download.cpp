@@ -25,7 +25,10 @@ RecordDownloadResult DownloadRecords(Link& link, TableImage& image,
 
   for (int block = 0; block < kRecordBlocks; ++block) {
     if (progress) progress(block);
-    if (!link.ReadRecordBlock(block)) result.blockFailed = true;
+    if (!link.ReadRecordBlock(block)) {
+      result.blockFailed = true;
+      result.failedBlocks.push_back(block);
+    }
   }
 
   // The ring index is read again straight after the blocks: the controller

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "link.h"
 #include "record_listing.h"
@@ -13,6 +14,7 @@ namespace rq30 {
 struct RecordDownloadResult {
   RecordDownload download;  // what the listing is made from
   bool blockFailed = false;  // at least one block did not arrive
+  std::vector<int> failedBlocks;  // their numbers, 0..15, ascending
 };
 
 // `pause` takes the short pauses between the table reads (10 ms); `progress`

@@ -1,6 +1,8 @@
 #include "unitzaznam.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
@@ -44,6 +46,13 @@ TFormZaznam::TFormZaznam(rq30::TableImage& image, rq30::Link& link, QWidget* par
   ui->bargraf->setSizePolicy(barPolicy);
   ui->bargraf->hide();
 
+  // Names the blocks the last download missed; empty and hidden otherwise.
+  lb_chyby = new QLabel(this);
+  lb_chyby->setObjectName(QStringLiteral("lb_chyby"));
+  lb_chyby->setWordWrap(true);
+  lb_chyby->hide();
+  ui->layoutMain->insertWidget(ui->layoutMain->indexOf(ui->bargraf) + 1, lb_chyby);
+
   connect(ui->tl_cteni, &QPushButton::clicked, this, &TFormZaznam::tl_cteniClick);
   connect(ui->tl_ulozit, &QPushButton::clicked, this, &TFormZaznam::tl_ulozitClick);
   connect(ui->tl_cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -74,7 +83,16 @@ void TFormZaznam::Pause(int milliseconds) {
   pause_(milliseconds);
 }
 
+// Nothing runs during a download, so clicks made meanwhile wait in the
+// queue: they reach the buttons while these are still disabled, and are
+// dropped, before the buttons come back.
+void TFormZaznam::SetBusy(bool busy) {
+  if (!busy) QCoreApplication::processEvents();
+  for (QPushButton* b : {ui->tl_cteni, ui->tl_ulozit, ui->tl_cancel}) b->setEnabled(!busy);
+}
+
 void TFormZaznam::tl_cteniClick() {
+  SetBusy(true);
   ui->bargraf->setValue(0);
   ui->bargraf->show();
   ui->bargraf->repaint();  // no events run during the download
@@ -88,12 +106,22 @@ void TFormZaznam::tl_cteniClick() {
 
   // Told only after the ring index was read again, so the time the box
   // stays open does not count as recording time.
+  failedBlocks_.clear();
+  for (int block : result.failedBlocks) {
+    if (!failedBlocks_.isEmpty()) failedBlocks_ += QStringLiteral(", ");
+    failedBlocks_ += QString::number(block);
+  }
+  lb_chyby->setText(failedBlocks_.isEmpty()
+                        ? QString()
+                        : QStringLiteral("Nepřečtené bloky záznamu (0–15): %1").arg(failedBlocks_));
+  lb_chyby->setVisible(!failedBlocks_.isEmpty());
   if (result.blockFailed) {
     rq30::Dialogs().Message(QStringLiteral("Chyba při čtení záznamu"), QStringLiteral("Komunikace"),
                             rq30::DialogIcon::kError, rq30::DialogButtons::kOk);
   }
   ShowListing(result.download.pointerBefore, result.download.pointerAfter);
   ui->bargraf->hide();
+  SetBusy(false);
 }
 
 void TFormZaznam::ShowListing(int pointerBefore, int pointerAfter) {
@@ -116,6 +144,15 @@ void TFormZaznam::ShowListing(int pointerBefore, int pointerAfter) {
 }
 
 void TFormZaznam::tl_ulozitClick() {
+  // Values of missed blocks are not the controller's present record.
+  if (!failedBlocks_.isEmpty() &&
+      rq30::Dialogs().Message(QStringLiteral("Výpis je neúplný: bloky záznamu %1 se nepodařilo "
+                                             "přečíst.\nPřesto jej uložit?")
+                                  .arg(failedBlocks_),
+                              QStringLiteral("Dotaz"), rq30::DialogIcon::kQuestion,
+                              rq30::DialogButtons::kYesNo) != rq30::DialogAnswer::kYes) {
+    return;
+  }
   rq30::FileDialogOptions options;
   options.title = QStringLiteral("Uložit soubor jako");
   options.filter = QStringLiteral("Textový soubor [*.txt]|*.txt");

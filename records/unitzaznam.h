@@ -46,6 +46,7 @@ class TFormZaznam : public QDialog {
   void Pause(int milliseconds);
   void ShowListing(int pointerBefore, int pointerAfter);
   void SaveListing(const QString& path);
+  void SetBusy(bool busy);
 
   std::unique_ptr<Ui::FormZaznam> ui;
   rq30::TableImage& image_;
@@ -53,4 +54,8 @@ class TFormZaznam : public QDialog {
   PauseFn pause_;
   ClockFn clock_;
   QString fileName_;  // offered by the next save dialog
+  // Blocks the last download could not read: the listing holds older
+  // values there (or zeros).
+  QString failedBlocks_;
+  class QLabel* lb_chyby = nullptr;
 };

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QLabel>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -120,6 +122,8 @@ class ZaznamTests : public QObject {
   void saveWritesWindows1250WithCrLf();
   void saveCancelledOrFailing();
   void listingKeptBetweenShowings();
+  void clickDuringDownloadIsDropped();
+  void missedBlocksNamedAndSaveAsks();
 };
 
 void ZaznamTests::listsNewestFirstAndLeavesOutOverwritten_data() {
@@ -409,6 +413,90 @@ void ZaznamTests::listingKeptBetweenShowings() {
   QTest::keyClick(&bench.window, Qt::Key_Escape);
   QVERIFY(bench.window.isHidden());
   QCOMPARE(bench.window.result(), int(QDialog::Rejected));
+}
+
+// The download keeps the event loop waiting; a click made meanwhile must
+// not start a second download once it is over.
+void ZaznamTests::clickDuringDownloadIsDropped() {
+  Bench bench;
+  bench.SetController(20, 10);
+  auto* read = bench.window.findChild<QPushButton*>("tl_cteni");
+  bool checked = false;
+  bench.onLinkPause = [&](int ms) {
+    if (ms != kPauseAfterBlock || bench.blocksDone != 4) return;
+    checked = true;
+    for (const char* name : {"tl_cteni", "tl_ulozit", "tl_cancel"}) {
+      QVERIFY2(!bench.window.findChild<QPushButton*>(name)->isEnabled(), name);
+    }
+    // The operator clicks "Čtení" again; the click waits in the queue.
+    const QPointF centre = QRectF(read->rect()).center();
+    const QPointF global = read->mapToGlobal(centre);
+    QCoreApplication::postEvent(read, new QMouseEvent(QEvent::MouseButtonPress, centre, global,
+                                                      Qt::LeftButton, Qt::LeftButton,
+                                                      Qt::NoModifier));
+    QCoreApplication::postEvent(read, new QMouseEvent(QEvent::MouseButtonRelease, centre, global,
+                                                      Qt::LeftButton, Qt::NoButton,
+                                                      Qt::NoModifier));
+  };
+  bench.window.show();
+  bench.Read();
+  QVERIFY(checked);
+  QCoreApplication::processEvents();
+  QTest::qWait(20);
+  const auto requests = bench.line.Requests();
+  const auto addressReads = std::count_if(requests.begin(), requests.end(),
+                                          [](const rq30::sim::Request& r) { return r.table == 10; });
+  QCOMPARE(int(addressReads), 1);
+  for (const char* name : {"tl_cteni", "tl_ulozit", "tl_cancel"}) {
+    QVERIFY2(bench.window.findChild<QPushButton*>(name)->isEnabled(), name);
+  }
+}
+
+// Blocks that did not arrive are named under the list, and saving such a
+// listing asks first; a complete download clears both.
+void ZaznamTests::missedBlocksNamedAndSaveAsks() {
+  QTemporaryDir dir;
+  Bench bench;
+  bench.SetController(20, 10);
+  bench.onLinkPause = [&](int ms) {
+    // The answers to blocks 3 and 7 are swallowed (sent three times each).
+    if (ms == kPauseAfterBlock && (bench.blocksDone == 2 || bench.blocksDone == 6)) {
+      bench.line.WithModel([](rq30::sim::ControllerModel& m) { m.Injected().dropReplies = 3; });
+    }
+  };
+  bench.Read();
+  auto* missed = bench.window.findChild<QLabel*>("lb_chyby");
+  QCOMPARE(missed->text(), QStringLiteral("Nepřečtené bloky záznamu (0–15): 3, 7"));
+  QVERIFY(!missed->isHidden());
+
+  auto* save = bench.window.findChild<QPushButton*>("tl_ulozit");
+  const QString path = dir.filePath("zaznam.txt");
+  struct Case {
+    rq30::DialogAnswer answer;
+    bool saved;
+  };
+  for (const Case c : {Case{rq30::DialogAnswer::kNo, false}, Case{rq30::DialogAnswer::kYes, true}}) {
+    bench.dialogs.ClearCalls();
+    bench.dialogs.QueueAnswer(c.answer);
+    bench.dialogs.QueueFile(path);
+    save->click();
+    const auto calls = bench.dialogs.Calls();
+    QVERIFY(!calls.empty());
+    QCOMPARE(calls[0].caption, QStringLiteral("Dotaz"));
+    QVERIFY(calls[0].text.contains(QStringLiteral("3, 7")));
+    QCOMPARE(calls[0].buttons, rq30::DialogButtons::kYesNo);
+    QCOMPARE(QFile::exists(path), c.saved);
+    QCOMPARE(int(calls.size()), c.saved ? 2 : 1);
+  }
+
+  bench.onLinkPause = nullptr;
+  bench.dialogs.ClearCalls();
+  bench.Read();
+  QVERIFY(missed->isHidden());
+  bench.dialogs.QueueFile(path);
+  save->click();
+  QCOMPARE(bench.dialogs.Calls().size(), std::size_t{1});  // the save dialog only
+  QCOMPARE(bench.dialogs.Calls()[0].kind, DialogCall::Kind::kSaveFile);
 }
 
 QTEST_MAIN(ZaznamTests)
