@@ -18,6 +18,23 @@ constexpr int kLastAddress = 126;
 
 int ValidAddress(int address) { return address >= 0 && address <= kLastAddress ? address : 0; }
 
+// Eats the clicks meant for the scan grid's cells.
+class NoClicks : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+        return true;
+      default:
+        return QObject::eventFilter(watched, event);
+    }
+  }
+};
+
 }  // namespace
 
 Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
@@ -31,7 +48,8 @@ Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
   }
   // The grid only shows the scan: no focus, no clicks, no selection by hand.
   ui->str_tab->setFocusPolicy(Qt::NoFocus);
-  ui->str_tab->setAttribute(Qt::WA_TransparentForMouseEvents);
+  ui->str_tab->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ui->str_tab->viewport()->installEventFilter(new NoClicks(ui->str_tab));
   for (int r = 0; r < ui->str_tab->rowCount(); ++r) {
     for (int c = 0; c < ui->str_tab->columnCount(); ++c) {
       ui->str_tab->setItem(r, c, new QTableWidgetItem());
