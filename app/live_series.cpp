@@ -23,8 +23,12 @@ void LiveSeries::AddChartPoint(double value) {
   chart_.AppendPoint(sampleNumber_, value, penRgb_);
   // Counted after the append, so that the newest point is among the rows
   // (counting before it would always leave the newest value out).
+  KeepLegendOnNewest();
+}
+
+void LiveSeries::KeepLegendOnNewest() {
   const int rows = chart_.LegendRows();
-  if (chart_.PointCount() > rows) chart_.SetLegendFirst(chart_.PointCount() - rows);
+  chart_.SetLegendFirst(chart_.PointCount() > rows ? chart_.PointCount() - rows : 0);
 }
 
 void LiveSeries::Clear() {

@@ -44,6 +44,9 @@ class LiveSeries {
   // The new point takes the current pen colour; the legend moves on so that
   // it lists the newest points.
   void AddChartPoint(double value);
+  // Lists the newest points in the legend, as many as it has rows for now
+  // (after the chart's size changed).
+  void KeepLegendOnNewest();
   // Removes every point; the next point is sample 1 again.
   void Clear();
   int SampleNumber() const { return sampleNumber_; }

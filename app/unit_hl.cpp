@@ -59,6 +59,12 @@ Tvtq45::Tvtq45(rq30::TableImage& image, rq30::Link& link, QWidget* parent)
   Chart1->SetTitle(QString());
   Chart1->SetIntegralX(true);
   ui->chartArea->layout()->addWidget(Chart1);
+  Chart1->installEventFilter(this);  // the legend follows a change of size
+
+  // The value labels of the top row keep the width of their widest normal
+  // text, so the controls beside them stay put as the values change.
+  ui->lb_yout->setMinimumWidth(ui->lb_yout->fontMetrics().horizontalAdvance(QStringLiteral("-100,0")));
+  ui->lb_ts->setMinimumWidth(ui->lb_ts->fontMetrics().horizontalAdvance(QStringLiteral("-200,00")));
   ui->tl_precist->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
 
   // The link state beside the log path: empty while reads succeed.
@@ -157,6 +163,12 @@ void Tvtq45::closeEvent(QCloseEvent* event) {
   rq30::Guarded([&] { FormClose(); });
   Timer1.stop();
   QMainWindow::closeEvent(event);
+}
+
+bool Tvtq45::eventFilter(QObject* watched, QEvent* event) {
+  // More or fewer legend rows fit: list the newest values again.
+  if (watched == Chart1 && event->type() == QEvent::Resize) series_->KeepLegendOnNewest();
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void Tvtq45::FormClose() {

@@ -141,13 +141,16 @@ void LineChart::mousePressEvent(QMouseEvent* event) {
     return;
   }
   dragging_ = true;
+  dragMoved_ = false;
+  pressAt_ = event->position();
   dragLastX_ = event->position().x();
   setCursor(Qt::ClosedHandCursor);
   event->accept();
 }
 
 void LineChart::mouseMoveEvent(QMouseEvent* event) {
-  if (dragging_) {
+  if (dragging_ && (event->position() - pressAt_).manhattanLength() >= 3) dragMoved_ = true;
+  if (dragging_ && dragMoved_) {
     const ChartLayout layout = LayoutFor(rect());
     if (layout.mapX.scale != 0.0) {
       // The series follows the hand: dragging to the right shows older points.
@@ -165,6 +168,8 @@ void LineChart::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && dragging_) {
     dragging_ = false;
     unsetCursor();
+    // A click that did not drag brings the newest points back.
+    if (!dragMoved_ && !FollowingNewest()) FollowNewest();
   }
   event->accept();
 }

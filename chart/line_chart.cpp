@@ -175,10 +175,28 @@ void LineChart::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
+QString LineChart::AwayNote() const {
+  if (FollowingNewest()) return QString();
+  return QStringLiteral("Starší úsek – nové body jen v legendě. Klepnutím zpět na nejnovější.");
+}
+
 void LineChart::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   Render(painter, rect());
   if (crosshair_ >= 0) PaintCrosshair(painter, LayoutFor(rect()));
+  // On the widget only, not in rendered pictures: new points arrive out of
+  // sight while the operator looks at an older stretch.
+  const QString note = AwayNote();
+  if (!note.isEmpty()) {
+    const ChartLayout layout = LayoutFor(rect());
+    const QFontMetrics metrics(font());
+    QRect box = metrics.boundingRect(note).adjusted(-4, -2, 4, 2);
+    box.moveTopLeft(layout.front.topLeft().toPoint() + QPoint(4, 4));
+    painter.fillRect(box, QColor(255, 255, 225, 230));
+    painter.setPen(Qt::black);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.drawText(box, Qt::AlignCenter, note);
+  }
 }
 
 }  // namespace rq30

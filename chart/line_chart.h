@@ -8,6 +8,7 @@
 // one are O(1), and painting reduces the points on one pixel column to four.
 #pragma once
 
+#include <QPointF>
 #include <QString>
 #include <QWidget>
 
@@ -69,6 +70,10 @@ class LineChart : public QWidget {
   bool FollowingNewest() const { return view_.Following(); }
   XWindow ShownX() const;  // the sample numbers in view
   void FollowNewest();
+  // While the view is away from the newest points, a note on the chart
+  // says so; a plain click (no drag) returns to following. Empty while
+  // following.
+  QString AwayNote() const;
   int CrosshairIndex() const { return crosshair_; }  // -1: none
   QString CrosshairText() const;                     // "vzorek 12: 24,5"
 
@@ -113,6 +118,8 @@ class LineChart : public QWidget {
   ChartViewState view_;
   bool dragging_ = false;
   double dragLastX_ = 0.0;
+  QPointF pressAt_;
+  bool dragMoved_ = false;
   int crosshair_ = -1;
 };
 
