@@ -1,8 +1,12 @@
 #include "unitport.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QToolButton>
 #include <algorithm>
 
+#include "com_device_links.h"
 #include "com_device_names.h"
 #include "error_box.h"
 #include "operator_dialogs.h"
@@ -41,6 +45,7 @@ Tport::Tport(rq30::SettingsStore& store, rq30::Link& link, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::Tport>()), store_(store), link_(link) {
   ui->setupUi(this);
   ui->lb_device->setMinimumHeight(ui->lb_device->fontMetrics().height());
+  AddDevicePicker();
   setFixedSize(sizeHint());
   for (int i = 0; i <= 126; ++i) {
     ui->cb_da->addItem(QString::number(i));
@@ -129,6 +134,80 @@ void Tport::ShowDeviceNames() {
   ui->lb_device->setText(ui->lb_device->fontMetrics().elidedText(
       name, Qt::ElideRight, std::max(ui->lb_device->width(), width() - 24)));
   ui->lb_device->setToolTip(name);
+}
+
+// Linux: a small button beside the device line offers the machine's serial
+// devices for the chosen COM entry, so a USB adapter needs no terminal.
+void Tport::AddDevicePicker() {
+  if (!rq30::DeviceMappingAvailable()) return;
+  auto* outer = qobject_cast<QBoxLayout*>(layout());
+  if (!outer) return;
+  const int at = outer->indexOf(ui->lb_device);
+  if (at < 0) return;
+  outer->removeWidget(ui->lb_device);
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(ui->lb_device, 1);
+  auto* pick = new QToolButton(this);
+  pick->setObjectName(QStringLiteral("tl_zarizeni"));
+  pick->setText(QStringLiteral("…"));
+  pick->setToolTip(QStringLiteral("Vybrat sériové zařízení pro zvolený COM"));
+  pick->setFocusPolicy(Qt::TabFocus);
+  pick->setPopupMode(QToolButton::InstantPopup);
+  deviceMenu_ = new QMenu(pick);
+  pick->setMenu(deviceMenu_);
+  connect(deviceMenu_, &QMenu::aboutToShow, this, &Tport::FillDeviceMenu);
+  row->addWidget(pick);
+  outer->insertLayout(at, row);
+}
+
+void Tport::FillDeviceMenu() {
+  deviceMenu_->clear();
+  const QStringList devices = rq30::SerialDevices(deviceFolder_);
+  if (ui->cb_com->currentIndex() <= 0 || devices.isEmpty()) {
+    deviceMenu_->addAction(ui->cb_com->currentIndex() <= 0
+                               ? QStringLiteral("Nejprve zvolte COM")
+                               : QStringLiteral("Žádné sériové zařízení"))
+        ->setEnabled(false);
+    return;
+  }
+  for (const QString& device : devices) {
+    deviceMenu_->addAction(device, this, [this, device] { rq30::Guarded([&] { ChooseDevice(device); }); });
+  }
+}
+
+// The chosen COM entry leads to `device` from now on, and the line is
+// opened on it. A link the program did not make is the user's: replaced
+// only on Yes.
+void Tport::ChooseDevice(const QString& device) {
+  const int number = ui->cb_com->currentIndex();
+  if (number <= 0) return;
+  const QString com = QStringLiteral("COM") + QString::number(number);
+  if (rq30::ComLinkState(number) == rq30::LinkState::kForeign &&
+      rq30::Dialogs().Message(
+          QStringLiteral("%1 už vede na %2 a tento program jej nevytvořil.\nNahradit odkazem na %3?")
+              .arg(com, rq30::ComDeviceName(number), device),
+          QStringLiteral("Dotaz"), rq30::DialogIcon::kQuestion,
+          rq30::DialogButtons::kYesNo) != rq30::DialogAnswer::kYes) {
+    return;
+  }
+  if (!rq30::MapCom(number, device)) {
+    rq30::Dialogs().Message(QStringLiteral("Odkaz %1 na %2 nelze vytvořit.").arg(com, device),
+                            QStringLiteral("Sériový Port"), rq30::DialogIcon::kError,
+                            rq30::DialogButtons::kOk);
+    return;
+  }
+  ShowDeviceNames();
+  const QString group = rq30::MissingGroup(device);
+  if (!group.isEmpty()) {
+    rq30::Dialogs().Message(
+        QStringLiteral("Zařízení %1 patří skupině %2, ve které nejste, a program je neotevře.\n"
+                       "Přidejte se do ní (sudo usermod -aG %2 $USER) a přihlaste se znovu.")
+            .arg(device, group),
+        QStringLiteral("Sériový Port"), rq30::DialogIcon::kWarning, rq30::DialogButtons::kOk);
+    return;
+  }
+  OpenNumber(number);
 }
 
 // Esc means "Storno", with its question; the close box only closes.

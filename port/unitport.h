@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QTimer>
 #include <memory>
+#include <string>
 
 #include "link.h"
 #include "serial_port.h"
@@ -42,6 +43,10 @@ class Tport : public QDialog {
   // until it is back. The first failed reopen after a loss throws the open
   // error; the later ones are quiet.
   void KeepLineAlive();
+  // Where the device picker looks for serial devices ("/dev"; tests lay
+  // out a folder of their own).
+  void SetDeviceFolder(const std::string& folder) { deviceFolder_ = folder; }
+
   // The COM number waiting to be reopened; 0 when no line was lost.
   int LostPort() const { return lostNumber_; }
 
@@ -63,6 +68,9 @@ class Tport : public QDialog {
   void FormCreate();
   void FormShow();
   void ShowDeviceNames();
+  void AddDevicePicker();
+  void FillDeviceMenu();
+  void ChooseDevice(const QString& device);
   void cb_comChange(int index);
   void cb_baudrateChange(int index);
   void cb_daChange(int index);
@@ -90,4 +98,6 @@ class Tport : public QDialog {
   int lostNumber_ = 0;
   bool lossReported_ = false;
   QTimer Timer1;
+  class QMenu* deviceMenu_ = nullptr;  // the machine's serial devices (Linux)
+  std::string deviceFolder_ = "/dev";
 };
