@@ -159,6 +159,8 @@ void Tport::AddDevicePicker() {
   connect(deviceMenu_, &QMenu::aboutToShow, this, &Tport::FillDeviceMenu);
   row->addWidget(pick);
   outer->insertLayout(at, row);
+  // Last in the tab chain: the form's own order stays as it is before it.
+  QWidget::setTabOrder(ui->tl_prerusit, pick);
 }
 
 void Tport::FillDeviceMenu() {

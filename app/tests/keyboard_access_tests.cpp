@@ -300,7 +300,12 @@ class KeyboardAccessTest : public QObject {
     QTest::addColumn<QStringList>("order");
     QTest::newRow("port") << "port" << -1
                           << QStringList{"tl_ok",       "tl_cancel", "tl_najit", "cb_com",
-                                         "cb_baudrate", "cb_da",     "cb_sa"};
+                                         "cb_baudrate", "cb_da",     "cb_sa"
+#ifndef _WIN32
+                                         // the device picker, after the form's own order
+                                         , "tl_zarizeni"
+#endif
+                                         };
     QTest::newRow("chart") << "chart" << -1
                            << QStringList{"check_3D",   "bar_3D", "tl_barva_mriz", "tl_barva_okraj",
                                           "ed_poc_mer", "tl_ok",  "tl_cancel"};
