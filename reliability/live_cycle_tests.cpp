@@ -55,7 +55,8 @@ class LiveCycleTest : public QObject {
   // reading and recording, and the next failed write (one save interval,
   // 15 minutes, later) adds no second box beside it.
   void failedPeriodicWriteBoxLetsTheCycleRun() {
-    ProgramOnLine p;
+    ProgramOnLine p({9});
+    p.link.SetDeviceAddress(9);
     Tvtq45& main = p.windows->main;
     RunningClock(p);
     SetLive(p, 21.5f);
@@ -102,7 +103,8 @@ class LiveCycleTest : public QObject {
   // message comes once per loss (after the tick, while reading and
   // recording go on), and the program reopens COM1 by itself.
   void deadLineIsShownAndReopenedByItself() {
-    ProgramOnLine p;
+    ProgramOnLine p({9});
+    p.link.SetDeviceAddress(9);
     Tvtq45& main = p.windows->main;
     SetLive(p, 21.5f);
     auto second = [&] {

@@ -27,11 +27,16 @@ void Mouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) 
 
 struct Shown {
   Shown() {
+    line.link.SetDeviceAddress(9);
     window.resize(718, 700);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
   }
-  SimLine line;
+  SimLine line{[] {
+    rq30::testing::SimLineOptions o;
+    o.addresses = {9};
+    return o;
+  }()};
   rq30::ScriptedDialogs dialogs;
   Tvtq45 window{line.image, line.link};
 };

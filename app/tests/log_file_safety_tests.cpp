@@ -47,6 +47,7 @@ struct Bench {
     f.close();
     previous = QDir::currentPath();
     QDir::setCurrent(work.path());
+    line.link.SetDeviceAddress(9);
     window = std::make_unique<Tvtq45>(line.image, line.link);
     window->SetClock([this] {
       now = now.addSecs(1);
@@ -61,7 +62,11 @@ struct Bench {
   }
   void Check(const char* name) { Find<QCheckBox>(*window, name)->setChecked(true); }
 
-  SimLine line;
+  SimLine line{[] {
+    rq30::testing::SimLineOptions o;
+    o.addresses = {9};
+    return o;
+  }()};
   rq30::ScriptedDialogs dialogs;
   QTemporaryDir work;
   QString previous;

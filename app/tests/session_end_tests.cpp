@@ -48,7 +48,7 @@ int RunProgramChild(const std::string& logPath, const std::string& readyPath) {
   char name[] = "rq30";
   char* argv[] = {name, nullptr};
   Application app(argc, argv);
-  rq30::sim::ControllerModel model;
+  rq30::sim::ControllerModel model(rq30::sim::Firmware::V3, {9});
   rq30::sim::PtyServer server(model);
   server.Start();
   rq30::sim::ComMapping mapping;
@@ -107,6 +107,10 @@ TEST_P(SessionEnd, EndsLikeTheCloseBox) {
   const std::string dir = tmpl;
   const std::string log = dir + "/noc.txt";
   const std::string ready = dir + "/ready";
+
+  // The controller answers at 9; the program takes its address from the store.
+  std::filesystem::create_directories(dir + "/QelFW_K47");
+  std::ofstream(dir + "/QelFW_K47/settings.ini") << "[ADRESA]\r\nDA=9\r\n";
 
   const pid_t program = fork();
   if (program == 0) {

@@ -98,6 +98,7 @@ class PortDeviceLinksTest : public QObject {
     QFETCH(bool, linked);
     SimLineOptions options;
     options.openPort = false;
+    options.addresses = {5};
     SimLine line(options);
     const std::string com2 = line.home.Dir() + "/QelFW_K47/COM2";
     if (before == "ours") QVERIFY(rq30::MapCom(2, "/dev/zero"));
@@ -106,6 +107,7 @@ class PortDeviceLinksTest : public QObject {
     if (answer >= 0) dialogs.QueueAnswer(static_cast<DialogAnswer>(answer));
     auto store = rq30::OpenSettingsStore();
     Tport port(*store, line.link);
+    line.link.SetDeviceAddress(5);
     Find<QComboBox>(port, "cb_com")->setCurrentIndex(2);
 
     // The machine's adapter, as its by-id name: here the simulator's pty.
