@@ -338,7 +338,8 @@ void Tvtq45::WriteLogAsking(const std::string& path) {
                   if (answer != rq30::DialogAnswer::kYes) return;
                   ownFiles_.insert(path);
                   rq30::Guarded([&] { WriteLog(path); });
-                });
+                },
+                this);
 }
 
 bool Tvtq45::LogFileChosen() const { return ui->mn_novy->isChecked(); }

@@ -9,6 +9,7 @@ namespace {
 
 int liveDepth = 0;
 std::set<QString> pending;  // caption + text of each box waiting or open
+unsigned generation = 0;    // DropQueuedBoxes() moves it on
 
 }  // namespace
 
@@ -19,8 +20,13 @@ bool InLiveCycle() { return liveDepth > 0; }
 
 int BoxesPending() { return static_cast<int>(pending.size()); }
 
+void DropQueuedBoxes() {
+  ++generation;
+  pending.clear();
+}
+
 void ShowBox(const QString& text, const QString& caption, DialogIcon icon, DialogButtons buttons,
-             std::function<void(DialogAnswer)> answered) {
+             std::function<void(DialogAnswer)> answered, QObject* context) {
   if (!InLiveCycle() || !QCoreApplication::instance()) {
     const DialogAnswer answer = Dialogs().Message(text, caption, icon, buttons);
     if (answered) answered(answer);
@@ -28,8 +34,12 @@ void ShowBox(const QString& text, const QString& caption, DialogIcon icon, Dialo
   }
   const QString key = caption + QChar(u'\n') + text;
   if (!pending.insert(key).second) return;
-  QTimer::singleShot(0, QCoreApplication::instance(), [=] {
+  const unsigned queuedIn = generation;
+  QObject* owner = context ? context : QCoreApplication::instance();
+  QTimer::singleShot(0, owner, [=] {
+    if (queuedIn != generation) return;
     const DialogAnswer answer = Dialogs().Message(text, caption, icon, buttons);
+    if (queuedIn != generation) return;
     pending.erase(key);
     if (answered) answered(answer);
   });

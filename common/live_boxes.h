@@ -9,6 +9,8 @@
 #include <QString>
 #include <functional>
 
+class QObject;
+
 #include "operator_dialogs.h"
 
 namespace rq30 {
@@ -26,12 +28,17 @@ bool InLiveCycle();
 
 // Shows the box at once outside the live cycle; inside it, after the
 // handler has returned, unless a box with the same caption and text is
-// already waiting or open. `answered`, when given, gets the answer.
+// already waiting or open. `answered`, when given, gets the answer. A box
+// queued for `context` is dropped when that object is destroyed first.
 void ShowBox(const QString& text, const QString& caption, DialogIcon icon,
              DialogButtons buttons = DialogButtons::kOk,
-             std::function<void(DialogAnswer)> answered = {});
+             std::function<void(DialogAnswer)> answered = {}, QObject* context = nullptr);
 
 // Boxes queued or open now (tests).
 int BoxesPending();
+
+// Forgets the boxes still queued: they are not shown (a test's scripted
+// dialogs going away must not leave a real box behind).
+void DropQueuedBoxes();
 
 }  // namespace rq30

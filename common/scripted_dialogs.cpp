@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <utility>
 
+#include "live_boxes.h"
+
 namespace rq30 {
 namespace {
 
@@ -28,6 +30,7 @@ ScriptedDialogs::ScriptedDialogs() {
 }
 
 ScriptedDialogs::~ScriptedDialogs() {
+  DropQueuedBoxes();  // never shown by the real dialogs after the test
   if (&Dialogs() == this) InstallDialogs(nullptr);
 }
 
