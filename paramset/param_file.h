@@ -26,8 +26,12 @@ std::string FileValue(const IniFile& file, const Key& key);
 // others). The file is written once, whole, at the end; throws
 // std::runtime_error("Unable to write to <path>") when it cannot be, and the
 // file is then as it was.
+//
+// After the keys, a firmware variant of 1..3 goes into the program's own
+// section (param_set.h); 0, an unidentified controller, leaves whatever the
+// file says there.
 void SaveParameterSet(const std::string& path,
-                      const std::function<std::string(const Key&)>& valueOf);
+                      const std::function<std::string(const Key&)>& valueOf, int variant);
 
 // The COMP values a load puts into the image, in file order: SP, SP[n],
 // TEP and CAS; POCATEK is a text of page 0 and is handed back in `start`
