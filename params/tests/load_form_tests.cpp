@@ -277,6 +277,26 @@ class LoadFormTest : public QObject {
     QCOMPARE(Encoded(f.line.image, 10), Encoded(f.Controller(), 10));
   }
 
+  // Firmware 3 reads the program start with its start day and time, so a
+  // write of the GO page right after opening sends back what the
+  // controller holds: its programmed start stays.
+  void goPageWriteKeepsTheStartTime() {
+    LoadFixture f(Firmware::V3);
+    f.ChangeController([](TableImage& m) {
+      m.programStart = {1, 1, 2, 3};
+      m.programStartTime = {12, 7, 45};
+    });
+    f.Open();
+    const TableImage before = f.Controller();
+    f.GoTo(Tmenu_mod::kGo);
+    QCOMPARE(f.Edit("ed_godate")->text(), QStringLiteral("12"));
+    f.Click("tl_zapis");
+    QVERIFY(f.dialogs.Messages().empty());
+    QCOMPARE(Texts(f.Requests()), QStringList{"fc99 t14 7@0"});
+    const TableImage after = f.Controller();
+    QCOMPARE(std::memcmp(&before, &after, sizeof after), 0);
+  }
+
   // The loader resets the editor's controls before it reads anything; the
   // pages the operator never shows keep these values.
   void presetsTheEditorsControls() {
