@@ -83,7 +83,11 @@ class MenuFileTest : public QObject {
   }
   void saveRightAfterOpeningIsTheControllersSet() {
     QFETCH(int, firmware);
-    // rq30ctl writes the C locale's point; so does the editor here.
+    // rq30ctl writes the C locale's point; so does the editor here, until
+    // the test ends however it ends.
+    struct CzechAgain {
+      ~CzechAgain() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia)); }
+    } czechAgain;
     QLocale::setDefault(QLocale::c());
     QTemporaryDir dir;
     LoadFixture f(static_cast<Firmware>(firmware));
@@ -114,7 +118,6 @@ class MenuFileTest : public QObject {
     rq30::cli::Io io{out, err, [](int) {}};
     QCOMPARE(rq30::cli::Run({"params", "save", QFile::encodeName(cliPath).toStdString()}, io), 0);
     QCOMPARE(ReadFile(path), ReadFile(cliPath));
-    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia));
   }
 
   // Once every page has been shown the file says what the controller
