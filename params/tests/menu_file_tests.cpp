@@ -269,9 +269,13 @@ class MenuFileTest : public QObject {
     QCOMPARE(f.Edit("ed_ends")->text(), QStringLiteral("100"));
   }
 
-  // A file saved where the separator is a point loads under a comma with
-  // the same values, and the fields show them with a comma.
-  void pointFileLoadsUnderAComma() {
+  // A file saved where the separator is a comma loads where it is a point
+  // with the same values, and the fields show them with a point.
+  void commaFileLoadsUnderAPoint() {
+    struct CzechAgain {
+      ~CzechAgain() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia)); }
+    } czechAgain;
+    QLocale::setDefault(QLocale::c());
     QTemporaryDir dir;
     LoadFixture f;
     f.ChangeController([](TableImage& m) {
@@ -281,14 +285,15 @@ class MenuFileTest : public QObject {
     });
     f.Open();
     ShowEveryPage(f);
-    const QString path = dir.filePath("point.ini");
-    paramset::SaveImage(QFile::encodeName(path).toStdString(), f.Controller(), 3, '.');
-    QCOMPARE(Value(path, "PID", "PB"), QStringLiteral("2.25"));
+    const QString path = dir.filePath("comma.ini");
+    paramset::SaveImage(QFile::encodeName(path).toStdString(), f.Controller(), 3, ',');
+    QCOMPARE(Value(path, "PID", "PB"), QStringLiteral("2,25"));
     const QStringList before = PageControls(f);
+    QVERIFY(before.contains(QStringLiteral("PB=2.25")));
     f.line.image = TableImage{};
     f.LoadFile(path);
     QVERIFY(f.dialogs.Messages().empty());
-    QCOMPARE(f.Edit("ed_pb")->text(), QStringLiteral("2,25"));
+    QCOMPARE(f.Edit("ed_pb")->text(), QStringLiteral("2.25"));
     QCOMPARE(f.line.image.pid.pb, 2.25f);
     QCOMPARE(f.line.image.alarm1.splo, -12.5f);
     QCOMPARE(f.line.image.programSetpoints[4][3], 101.75f);
