@@ -1,6 +1,7 @@
 // The parameter set file written from a table image and loaded back into
 // one, as the command-line client does it and the editor's controls show it.
 #include "param_file.h"
+#include "param_set.h"
 
 #include <stdlib.h>
 
@@ -302,7 +303,15 @@ TEST(ParamFile, SavingOverAFileKeepsWhatIsNotOurs) {
   EXPECT_EQ(lines[4], "[alarm1]");
   EXPECT_EQ(lines[5], "rala=3");
   EXPECT_TRUE(HasLine(lines, "POZNAMKA=ano"));
-  EXPECT_EQ(lines.size(), std::size_t{kKeyCount + kSectionCount + 5});
+  // Our own section follows the program's sections.
+  EXPECT_EQ(lines.size(), std::size_t{kKeyCount + kSectionCount + 5 + 2});
+
+  // Unidentified firmware: the section says what it said.
+  WriteBytes(path, "[RQ30]\r\nVARIANTA=2\r\n");
+  SaveImage(path, Sample(), 0, ',');
+  EXPECT_EQ(FileVariant(IniFile(path)), 2);
+  SaveImage(path, Sample(), 3, ',');
+  EXPECT_EQ(FileVariant(IniFile(path)), 3);
 }
 
 TEST(ParamFile, UnwritableFileIsReportedAndLeftAlone) {
