@@ -21,9 +21,9 @@ namespace rq30::cli {
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
-// A request refused before anything was sent (a file that is no parameter
-// set, the broadcast address for a command that needs an answer): exit 2,
-// the message alone.
+// A request refused before anything was written to a controller (a file
+// that is no sound parameter set, the broadcast address for a command that
+// needs an answer): exit 2, the message alone.
 struct Refusal : std::runtime_error {
   using std::runtime_error::runtime_error;
 };

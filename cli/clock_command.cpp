@@ -78,7 +78,7 @@ int ClockCommand(Session& s, const CommandArgs& a, Io& io) {
   if (variant != kFirmwareWithClock) {
     throw Failure("clock set: the controller's firmware has no clock (variant " +
                   (variant ? std::to_string(variant) : std::string("unknown")) +
-                  "); nothing sent");
+                  "); nothing written");
   }
   s.image.clock = clock;
   if (!s.link.WriteTable(kClockTable)) throw Failure("clock set: " + WriteFailure(s.link));

@@ -1,6 +1,7 @@
 // rq30ctl params: the controller's whole parameter set to and from the
 // program's parameter set file. A load checks the whole file before it
 // sends anything, writes the set and nothing else, and reads it all back.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,8 @@ int LoadFromController(Session& s, Io& io, const std::string& what) {
   hooks.pause = io.pause;
   hooks.readDone = [&](int table, int ok) {
     const std::string name = std::to_string(table);
-    if (!ok && (silent.empty() || silent.back() != name)) silent.push_back(name);
+    if (!ok && std::find(silent.begin(), silent.end(), name) == silent.end())
+      silent.push_back(name);
   };
   const int variant = paramset::LoadParameterSet(s.link, hooks);
   if (variant == 0) {
@@ -57,7 +59,7 @@ ParameterFile OpenParameterFile(const std::string& path, const std::string& what
   IniFile ini = IniFile::FromBytes(path, bytes);
   const std::string why = paramset::NotAParameterSet(bytes, ini);
   if (!why.empty()) {
-    throw Refusal(what + ": " + path + " is not a parameter set: " + why + "; nothing sent");
+    throw Refusal(what + ": " + path + " is not a parameter set: " + why + "; nothing written");
   }
   const int variant = paramset::FileVariant(ini);
   return {std::move(ini), variant};
@@ -69,7 +71,7 @@ void TakeValues(const ParameterFile& file, const SetPlan& plan, int variant,
   const std::vector<std::string> problems =
       paramset::TakeFileValues(file.ini, plan, variant, texts.point, image);
   if (!problems.empty()) {
-    throw Refusal(what + ": " + file.ini.Path() + " cannot be sent as it is; nothing sent:\n  " +
+    throw Refusal(what + ": " + file.ini.Path() + " cannot be sent as it is; nothing written:\n  " +
                      Joined(problems, "\n  "));
   }
 }
@@ -140,14 +142,14 @@ int ParamsLoad(Session& s, const std::string& path, const LoadOptions& options,
   const int variant = paramset::Identify(s.link, identifyHooks);
   if (variant == 0) {
     throw Failure(what + ": no VTQ45 firmware identified (\"" +
-                  std::string(s.image.firmwareVersion) + "\"); nothing sent");
+                  std::string(s.image.firmwareVersion) + "\"); nothing written");
   }
   const int fileVariant = FileVariantFor(file, variant, io);
   if (fileVariant != variant && !options.otherVariant) {
     throw Refusal(what + ": " + path + " holds the parameter set of firmware " +
                      std::to_string(fileVariant) + ", the controller has firmware " +
                      std::to_string(variant) +
-                     "; nothing sent (--other-variant writes only what both hold)");
+                     "; nothing written (--other-variant writes only what both hold)");
   }
   const SetPlan plan = paramset::CommonPlan(variant, fileVariant, options.withAddress);
   TakeValues(file, plan, variant, texts, s.image, what);

@@ -265,7 +265,7 @@ TEST(ParamsLoad, RefusesBeforeWritingAnything) {
     const Result r = Ctl({"--da", "4", "params", "load", path, "--eeprom"});
     EXPECT_EQ(r.code, 2) << r.out << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("nothing sent"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing written"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(Writes(line), 0);
     EXPECT_TRUE(SameMemory(Memory(line), before));
