@@ -1,8 +1,8 @@
 // The parameter set file: an INI file of the keys in param_keys.h, read and
 // written the way the Windows private-profile functions do it (IniFile), in
-// Windows-1250 with CR LF, numbers in the locale's decimal separator. A file
-// saved where the separator is a comma does not load its floats where it is
-// a point, nor the reverse.
+// Windows-1250 with CR LF, numbers saved in the locale's decimal separator.
+// A load takes either separator: the file holds no thousands separators, so
+// a file saved where the separator is a comma loads where it is a point.
 #pragma once
 
 #include <functional>
