@@ -44,7 +44,8 @@ const char kUsageText[] =
     "  probe                          whether the controller address answers\n"
     "  eeprom                         the controller stores its parameters (may go to\n"
     "                                 the broadcast address 127; no other command can)\n"
-    "exit: 0 done, 1 an exchange or a file failed, 2 bad usage, 3 differences found\n";
+    "exit: 0 done, 1 an exchange or a file failed, 2 bad usage or refused before\n"
+    "anything was written, 3 differences found\n";
 
 // The line the program itself would use: its stored port, rate and addresses.
 void StoredDefaults(Options& o) {
