@@ -1,27 +1,16 @@
 #include "cli.h"
 
-#include <clocale>
-#include <cstdlib>
-#include <ctime>
-#include <memory>
-#include <stdexcept>
+#include <string>
 
-#include "link.h"
-#include "ini_file.h"
+#include "cli_support.h"
 #include "load_sequence.h"
 #include "measurement_log.h"
 #include "number_text.h"
-#include "param_file.h"
-#include "param_keys.h"
-#include "param_values.h"
 #include "record_download.h"
 #include "safe_file.h"
-#include "serial_port.h"
 #include "settings_store.h"
 #include "table_layout.h"
 #include "table_text.h"
-#include "trace_port.h"
-#include "write_sequence.h"
 
 namespace rq30::cli {
 
@@ -45,38 +34,18 @@ const char kUsageText[] =
     "  live [--interval S] [--count N] [--log FILE]\n"
     "                                 live values every S seconds\n"
     "  records [--out FILE]           the record memory as the program lists it\n"
-    "  params save FILE               the controller's parameter set into a file\n"
-    "  params load FILE [--eeprom]    a parameter set file into the controller\n"
-    "  params diff FILE               keys whose value differs from the controller's\n"
+    "  params save FILE               the controller's whole parameter set into a file\n"
+    "  params load FILE [--eeprom] [--with-address] [--other-variant]\n"
+    "                                 a parameter set file into the controller, checked\n"
+    "  params diff FILE [--with-address]\n"
+    "                                 keys whose value differs from the controller's\n"
+    "  clock set [now|YYYY-MM-DDTHH:MM:SS]\n"
+    "                                 sets the controller's clock (firmware 3)\n"
     "  probe                          whether the controller address answers\n"
-    "  eeprom                         the controller stores its parameters\n"
-    "exit: 0 done, 1 an exchange or a file failed, 2 bad usage, 3 differences found\n";
-
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-struct Failure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-struct Options {
-  std::string port;
-  int baud = kDefaultBaudRate;
-  int da = 0;
-  int sa = 0;
-  std::string locale = "C";
-  bool trace = false;
-  std::vector<std::string> command;
-};
-
-int Number(const std::string& text, int low, int high, const std::string& what) {
-  long v = 0;
-  if (!ParseInt(text, v) || v < low || v > high) {
-    throw UsageError(what + " must be a whole number from " + std::to_string(low) + " to " +
-                     std::to_string(high));
-  }
-  return static_cast<int>(v);
-}
+    "  eeprom                         the controller stores its parameters (may go to\n"
+    "                                 the broadcast address 127; no other command can)\n"
+    "exit: 0 done, 1 an exchange or a file failed, 2 bad usage or refused before\n"
+    "anything was written, 3 differences found\n";
 
 // The line the program itself would use: its stored port, rate and addresses.
 void StoredDefaults(Options& o) {
@@ -120,28 +89,6 @@ Options Parse(const std::vector<std::string>& args) {
   return o;
 }
 
-// Options of one command: "--name value" pairs and plain arguments.
-struct CommandArgs {
-  std::vector<std::string> plain;
-  std::vector<std::pair<std::string, std::string>> named;
-  std::vector<std::string> flags;
-  bool help = false;
-
-  bool Has(const std::string& flag) const {
-    for (const std::string& f : flags) {
-      if (f == flag) return true;
-    }
-    return false;
-  }
-
-  const std::string* Get(const std::string& name) const {
-    for (const auto& [n, v] : named) {
-      if (n == name) return &v;
-    }
-    return nullptr;
-  }
-};
-
 CommandArgs SplitCommand(const std::vector<std::string>& cmd,
                          const std::vector<std::string>& valued,
                          const std::vector<std::string>& flags) {
@@ -165,71 +112,6 @@ CommandArgs SplitCommand(const std::vector<std::string>& cmd,
     }
   }
   return a;
-}
-
-// Texts of the chosen locale: the decimal point, and dates and times.
-struct LocaleTexts {
-  char point = '.';
-  bool iso = true;  // the C locale: ISO dates
-
-  explicit LocaleTexts(const std::string& name) {
-    if (!std::setlocale(LC_ALL, name.c_str())) {
-      throw UsageError("locale " + name + " is not installed");
-    }
-    const char* dp = std::localeconv()->decimal_point;
-    point = dp && dp[0] && !dp[1] ? dp[0] : '.';
-    iso = name == "C" || name == "POSIX";
-  }
-  std::string Date(const std::tm& t) const { return Format(t, iso ? "%Y-%m-%d" : "%x"); }
-  std::string Time(const std::tm& t) const { return Format(t, iso ? "%H:%M:%S" : "%X"); }
-
- private:
-  static std::string Format(const std::tm& t, const char* format) {
-    char buffer[64];
-    const std::size_t n = std::strftime(buffer, sizeof buffer, format, &t);
-    return std::string(buffer, n);
-  }
-};
-
-std::tm Now() {
-  const std::time_t t = std::time(nullptr);
-  return *std::localtime(&t);  // one thread: the shared result is ours
-}
-
-// The line, opened, with the link and its image.
-struct Session {
-  Session(const Options& o, Io& io) : link(image) {
-    port.SetBaudRate(o.baud);
-    const std::string& p = o.port;
-    const bool comName = p.size() > 3 && p.compare(0, 3, "COM") == 0 &&
-                         p.find_first_not_of("0123456789", 3) == std::string::npos;
-    if (comName) {
-      port.OpenPort(std::atoi(p.c_str() + 3));
-    } else {
-      port.OpenPath(p);
-    }
-    if (o.trace) {
-      trace = std::make_unique<TracePort>(port, io.err);
-      link.SetPort(trace.get());
-    } else {
-      link.SetPort(&port);
-    }
-    link.SetPause(io.pause);
-    link.SetDeviceAddress(o.da);
-    link.SetComputerAddress(o.sa);
-    link.SetReporter([&io](const std::string& text, const std::string&) {
-      io.err << "rq30ctl: " << text << '\n';
-    });
-  }
-
-  TableImage image{};
-  SerialPort port;
-  std::unique_ptr<TracePort> trace;
-  Link link;
-};
-
-void Expect(int result, const std::string& what) {
-  if (!result) throw Failure(what + ": no valid answer from the controller");
 }
 
 int TableNumber(const CommandArgs& a, const std::string& command) {
@@ -289,8 +171,7 @@ int Write(Session& s, const CommandArgs& a, const LocaleTexts& texts) {
     if (!error.empty()) throw UsageError(error);
   }
   if (!s.link.WriteTable(table)) {
-    throw Failure("write table " + a.plain[0] + ": not acknowledged (code " +
-                  std::to_string(s.link.AckErrorCode()) + ")");
+    throw Failure("write table " + a.plain[0] + ": " + WriteFailure(s.link));
   }
   return kOk;
 }
@@ -356,121 +237,6 @@ int Records(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) 
   return kOk;
 }
 
-// The controller's whole parameter set in the loading window's order; any
-// table that does not answer makes the command fail.
-int LoadFromController(Session& s, Io& io, const std::string& what) {
-  std::vector<int> silent;
-  paramset::LoadHooks hooks;
-  hooks.pause = io.pause;
-  hooks.readDone = [&](int table, int ok) {
-    if (!ok) silent.push_back(table);
-  };
-  const int variant = paramset::LoadParameterSet(s.link, hooks);
-  if (variant == 0) {
-    throw Failure(what + ": no VTQ45 firmware identified (\"" +
-                  std::string(s.image.firmwareVersion) + "\")");
-  }
-  if (!silent.empty()) {
-    std::string tables;
-    for (int t : silent) tables += (tables.empty() ? "" : ", ") + std::to_string(t);
-    throw Failure(what + ": no valid answer for table " + tables);
-  }
-  return variant;
-}
-
-IniFile OpenParameterFile(const std::string& path) {
-  std::string bytes;
-  if (ReadWholeFile(path, bytes) != FileRead::kOk) throw Failure("cannot read " + path);
-  return IniFile::FromBytes(path, bytes);
-}
-
-int ParamsSave(Session& s, const std::string& path, const LocaleTexts& texts, Io& io) {
-  const int variant = LoadFromController(s, io, "params save");
-  paramset::SaveImage(path, s.image, variant, texts.point);
-  return kOk;
-}
-
-int ParamsDiff(Session& s, const std::string& path, const LocaleTexts& texts, Io& io) {
-  const IniFile file = OpenParameterFile(path);
-  const int variant = LoadFromController(s, io, "params diff");
-  TableImage fromFile = s.image;
-  paramset::LoadImage(file, fromFile, variant, texts.point);
-  int differences = 0;
-  for (const paramset::Key& key : paramset::Keys()) {
-    // Only what the controller holds: keys behind a slot, on a page this
-    // firmware offers.
-    if (key.slot == paramset::Slot::kNone) continue;
-    if (!paramset::PageShown(key.page, variant) && !paramset::SavedFromImage(key, variant)) continue;
-    const std::string mine = paramset::ShownValue(fromFile, key, variant, texts.point);
-    const std::string theirs = paramset::ShownValue(s.image, key, variant, texts.point);
-    if (mine == theirs) continue;
-    ++differences;
-    io.out << key.section << '/' << key.name << ": file " << paramset::FileValue(file, key)
-           << ", controller " << theirs << '\n';
-  }
-  return differences ? kDifferent : kOk;
-}
-
-int ParamsLoad(Session& s, const std::string& path, bool eeprom, const LocaleTexts& texts,
-               Io& io) {
-  const IniFile file = OpenParameterFile(path);
-  paramset::LoadHooks hooks;
-  hooks.pause = io.pause;
-  const int variant = paramset::Identify(s.link, hooks);
-  if (variant == 0) {
-    throw Failure("params load: no VTQ45 firmware identified (\"" +
-                  std::string(s.image.firmwareVersion) + "\")");
-  }
-  // The program selection stays the controller's, as in the editor.
-  if (variant >= 2) s.link.ReadTable(16);
-  const paramset::ImageLoad load = paramset::LoadImage(file, s.image, variant, texts.point);
-  if (!load.rejected.empty() || load.badComp) {
-    const paramset::Key& bad = load.badComp ? *load.badComp : *load.rejected.front();
-    throw Failure("params load: " + path + ": " + bad.section + "/" + bad.name +
-                  " is not a number; nothing written");
-  }
-
-  int failed = 0;
-  auto report = [&](const std::string& what, int ok) {
-    io.out << what << (ok ? ": written\n" : ": FAILED (code " +
-                                               std::to_string(s.link.AckErrorCode()) + ")\n");
-    if (!ok) ++failed;
-  };
-  for (int page = 1; page < paramset::kEditorPages; ++page) {
-    if (!paramset::PageShown(page, variant)) continue;
-    const int table =
-        page == paramset::kGoPage && variant == 3 ? 19 : paramset::PageTable(page);
-    const int ok = s.link.WriteTable(table);
-    report("table " + std::to_string(table), ok);
-    // The controller answers at its new address from now on.
-    if (ok && table == 10) s.link.SetDeviceAddress(s.image.address.address);
-  }
-  if (variant == 1) {
-    report("table 0", s.link.WriteTable(0));
-  } else {
-    paramset::WriteHooks writeHooks;
-    writeHooks.pause = io.pause;
-    report("program data", paramset::WriteProgramData(s.link, s.image, writeHooks));
-  }
-  if (eeprom) {
-    if (failed) {
-      io.err << "rq30ctl: EEPROM not stored: not every write succeeded\n";
-    } else {
-      report("EEPROM", s.link.StoreToEeprom());
-    }
-  }
-  if (failed) throw Failure("params load: " + std::to_string(failed) + " write(s) failed");
-  return kOk;
-}
-
-int Params(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
-  const std::string& what = a.plain[0];
-  const std::string& path = a.plain[1];
-  if (what == "save") return ParamsSave(s, path, texts, io);
-  if (what == "diff") return ParamsDiff(s, path, texts, io);
-  return ParamsLoad(s, path, a.Has("--eeprom"), texts, io);
-}
-
 const char* CommandHelp(const std::string& name) {
   if (name == "ident") return "usage: rq30ctl ident\n  device type and firmware texts\n";
   if (name == "scan") {
@@ -493,13 +259,24 @@ const char* CommandHelp(const std::string& name) {
            "  downloads the record memory; prints the program's listing or saves it\n";
   }
   if (name == "params") {
-    return "usage: rq30ctl params save FILE | params load FILE [--eeprom] | params diff FILE\n"
-           "  save: reads the whole parameter set of the identified firmware and writes\n"
-           "        the program's parameter set file (470 keys)\n"
-           "  load: writes the file's tables to the controller page by page, and the\n"
-           "        program data; --eeprom then has the controller store them\n"
-           "  diff: lists every key whose value differs between the file and the\n"
-           "        controller; exit 3 when any does\n";
+    return "usage: rq30ctl params save FILE\n"
+           "       rq30ctl params load FILE [--eeprom] [--with-address] [--other-variant]\n"
+           "       rq30ctl params diff FILE [--with-address]\n"
+           "  save: reads the identified firmware's whole parameter set (every table, the\n"
+           "        setpoint list, all ten programs) into the program's parameter set file\n"
+           "  load: checks the whole file first and writes nothing if any value is wrong;\n"
+           "        then writes the parameter set and nothing else (never the clock or the\n"
+           "        program selection; the address table only with --with-address), reads\n"
+           "        it all back and compares; --eeprom then has the controller store it.\n"
+           "        A file of another firmware is refused unless --other-variant, which\n"
+           "        writes only what both firmwares hold\n"
+           "  diff: lists every key of the set whose value differs between the file and\n"
+           "        the controller; exit 3 when any does\n";
+  }
+  if (name == "clock") {
+    return "usage: rq30ctl clock set [now|YYYY-MM-DDTHH:MM:SS]\n"
+           "  sets the controller's clock (table 15, firmware 3) to this computer's local\n"
+           "  time or to the given one (years 2000..2099)\n";
   }
   if (name == "probe") return "usage: rq30ctl probe\n  whether the controller address answers\n";
   if (name == "eeprom") return "usage: rq30ctl eeprom\n  the controller stores its parameters\n";
@@ -520,7 +297,7 @@ int Dispatch(const Options& o, Io& io) {
   if (name == "live") valued = {"--interval", "--count", "--log"};
   if (name == "records") valued = {"--out"};
   std::vector<std::string> flags;
-  if (name == "params") flags = {"--eeprom"};
+  if (name == "params") flags = {"--eeprom", "--with-address", "--other-variant"};
   const CommandArgs a = SplitCommand(o.command, valued, flags);
   if (a.help) {
     io.out << help;
@@ -533,7 +310,23 @@ int Dispatch(const Options& o, Io& io) {
     const bool known = !a.plain.empty() && (a.plain[0] == "save" || a.plain[0] == "load" ||
                                             a.plain[0] == "diff");
     if (!known || a.plain.size() != 2) throw UsageError("params needs save, load or diff and a FILE");
-    if (a.Has("--eeprom") && a.plain[0] != "load") throw UsageError("--eeprom goes with params load");
+    for (const char* flag : {"--eeprom", "--other-variant"}) {
+      if (a.Has(flag) && a.plain[0] != "load") throw UsageError(std::string(flag) + " goes with params load");
+    }
+    if (a.Has("--with-address") && a.plain[0] == "save") {
+      throw UsageError("--with-address goes with params load and diff");
+    }
+  }
+  if (name == "clock" && (a.plain.empty() || a.plain[0] != "set" || a.plain.size() > 2)) {
+    throw UsageError("clock needs set and at most a time");
+  }
+  // A read or a write that wants its acknowledgement gets no answer from
+  // the broadcast address, and a read-modify-write would send every
+  // controller on the bus a table it never had.
+  if (o.da == kBroadcastAddress && name != "eeprom" && name != "scan") {
+    throw Refusal(name + " needs an answer from one controller, and the broadcast address " +
+                     std::to_string(kBroadcastAddress) +
+                     " gets none: give the controller's own address (only eeprom may broadcast)");
   }
 
   Session s(o, io);
@@ -543,15 +336,14 @@ int Dispatch(const Options& o, Io& io) {
   if (name == "write") return Write(s, a, texts);
   if (name == "live") return Live(s, a, texts, io);
   if (name == "records") return Records(s, a, texts, io);
-  if (name == "params") return Params(s, a, texts, io);
+  if (name == "params") return ParamsCommand(s, a, texts, io);
+  if (name == "clock") return ClockCommand(s, a, io);
   if (name == "probe") {
     Expect(s.link.ProbeAddress(), "address " + std::to_string(o.da));
     io.out << "address " << o.da << " answers\n";
     return kOk;
   }
-  if (!s.link.StoreToEeprom()) {
-    throw Failure("EEPROM: not acknowledged (code " + std::to_string(s.link.AckErrorCode()) + ")");
-  }
+  if (!s.link.StoreToEeprom()) throw Failure("EEPROM: " + WriteFailure(s.link));
   return kOk;
 }
 
@@ -562,6 +354,9 @@ int Run(const std::vector<std::string>& args, Io& io) {
     return Dispatch(Parse(args), io);
   } catch (const UsageError& e) {
     io.err << "rq30ctl: " << e.what() << '\n' << kUsageText;
+    return kUsage;
+  } catch (const Refusal& e) {
+    io.err << "rq30ctl: " << e.what() << '\n';
     return kUsage;
   } catch (const std::exception& e) {
     io.err << "rq30ctl: " << e.what() << '\n';

@@ -60,7 +60,14 @@ IniFile IniFile::FromBytes(std::string path, const std::string& bytes) {
 }
 
 void IniFile::Parse(const std::string& bytes) {
+  // Windows' own reader skips a UTF-8 byte-order mark; taken for text, it
+  // would hide the first section's header. It is written back as it came.
+  static const std::string kBom = "\xEF\xBB\xBF";
   size_t start = 0;
+  if (bytes.compare(0, kBom.size(), kBom) == 0) {
+    bom_ = kBom;
+    start = kBom.size();
+  }
   while (start < bytes.size()) {
     size_t end = bytes.find('\n', start);
     if (end == npos) end = bytes.size();
@@ -123,6 +130,15 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
   return Cp1250ToUtf8(Unquoted(Trim(text, equals + 1, text.size())));
 }
 
+bool IniFile::HasSection(const std::string& section) const {
+  return FindSection(Fold(Utf8ToCp1250(section))) != npos;
+}
+
+bool IniFile::HasKey(const std::string& section, const std::string& key) const {
+  const size_t header = FindSection(Fold(Utf8ToCp1250(section)));
+  return header != npos && FindKey(header, Fold(Utf8ToCp1250(key))) != npos;
+}
+
 void IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
   const std::string sectionBytes = Utf8ToCp1250(section);
@@ -156,7 +172,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
 }
 
 std::string IniFile::Bytes() const {
-  std::string bytes;
+  std::string bytes = bom_;
   for (const Line& line : lines_) {
     bytes += line.text;
     bytes += "\r\n";

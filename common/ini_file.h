@@ -16,6 +16,7 @@
 //    line of its section, or appends the section with the key at the end;
 //    every other line (lines before the first section, comments, blank lines,
 //    keys and sections the program does not know) stays as it was;
+//  - a UTF-8 byte-order mark at the start is skipped, and kept;
 //  - the file is Windows-1250 text with CR LF line ends; a file with LF line
 //    ends or without a final line end is read just as well, and is written
 //    back with CR LF.
@@ -41,6 +42,9 @@ class IniFile {
 
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& defaultValue) const;
+
+  bool HasSection(const std::string& section) const;
+  bool HasKey(const std::string& section, const std::string& key) const;
 
   // Line breaks in `value` become blanks: a value is one line of the file.
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
@@ -71,6 +75,7 @@ class IniFile {
   size_t FindKey(size_t header, const std::string& foldedKey) const;
 
   std::string path_;
+  std::string bom_;  // a UTF-8 byte-order mark the file began with
   std::vector<Line> lines_;
   bool readable_ = true;
   bool dirty_ = false;

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     long whole = 0;
     const bool parses = bad->form == rq30::paramset::Form::kWhole
                             ? rq30::paramset::ParseWholeText(text, whole)
-                            : rq30::paramset::ParseFloatText(text, separator, f);
+                            : rq30::paramset::ParseFileFloat(text, separator, f);
     Require(!parses, "the load stopped at a value that is a number");
   }
 

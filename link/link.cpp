@@ -157,6 +157,7 @@ bool Link::CheckShortAck() {
   if (rx_[0] != kStartShort) return false;
   if (rx_[3] != 0) {
     ackError_ = rx_[3];
+    exchangeAckCode_ = rx_[3];
     return false;
   }
   if (rx_[5] != kEnd) return false;
@@ -228,17 +229,32 @@ bool Link::ReceiveReply() {
 
 bool Link::ReceiveAcknowledgement() {
   Unanswered unanswered;
+  exchangeAckCode_ = 0;
   bool result = false;
+  bool repeatUnread = false;
   for (int attempt = 0; attempt < 2 && !result; ++attempt) {
     int got = 0;
     Read(kShortAckSize, got);
     unanswered.Read(got);
+    repeatUnread = false;
     if (got != kShortAckSize) {
       SendRequest();
       unanswered.Sent();
+      repeatUnread = true;
       continue;
     }
     result = CheckShortAck();
+  }
+  if (repeatUnread) {
+    // The controller carries out a repeated write (a refused one too) and
+    // acknowledges it: the answer to the last sending decides, so a value
+    // that was written is never reported as lost. A read that brings
+    // nothing ends the reading off as well.
+    int got = 0;
+    Read(kShortAckSize, got);
+    unanswered.Read(got);
+    if (got == 0) return false;
+    if (got == kShortAckSize) result = CheckShortAck();
   }
   DiscardLateAnswers(kShortAckSize, unanswered.Due());
   return result;

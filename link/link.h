@@ -59,6 +59,10 @@ class Link {
   // Function code of the last short acknowledgement that carried a non-zero
   // code (a refused write); 0 until one arrives.
   uint8_t AckErrorCode() const { return ackError_; }
+  // The refusal code of the last write or EEPROM store alone: 0 when that
+  // exchange saw no refusal (it succeeded, or nothing answered), so a
+  // failure is never blamed on an earlier exchange's code.
+  uint8_t ExchangeAckCode() const { return exchangeAckCode_; }
 
   const uint8_t* ReceiveBuffer() const { return rx_; }
   const uint8_t* TransmitBuffer() const { return tx_; }
@@ -92,6 +96,7 @@ class Link {
   uint8_t da_ = 0;
   uint8_t sa_ = 0;
   uint8_t ackError_ = 0;
+  uint8_t exchangeAckCode_ = 0;
 };
 
 }  // namespace rq30

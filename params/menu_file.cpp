@@ -27,6 +27,14 @@ std::string LocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
+// Whether the file holds any of the parameter set's twelve sections.
+bool HoldsAnySection(const rq30::IniFile& file) {
+  for (const rq30::paramset::Key& key : rq30::paramset::Keys()) {
+    if (file.HasSection(key.section)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string Tmenu_mod::SavedValue(const rq30::paramset::Key& key) const {
@@ -43,11 +51,14 @@ void Tmenu_mod::tl_ulozitClick() {
   options.confirmOverwrite = true;
   const QString path = rq30::Dialogs().SaveFile(options);
   if (path.isEmpty()) return;
-  // Nothing is collected first: a page the operator never opened is saved
-  // with what its controls hold, the loader's presets.
+  // Nothing is collected first: a page keeps what the operator typed. A
+  // page not shown since the load shows the table image first, so the
+  // file is a backup of the controller and not of the loader's presets.
+  FillPagesNotShown();
   rq30::Guarded([&] {
     rq30::paramset::SaveParameterSet(
-        LocalPath(path), [this](const rq30::paramset::Key& key) { return SavedValue(key); });
+        LocalPath(path), [this](const rq30::paramset::Key& key) { return SavedValue(key); },
+        variant_);
   });
 }
 
@@ -59,6 +70,15 @@ void Tmenu_mod::tl_otevritClick() {
   const QString path = rq30::Dialogs().OpenFile(options);
   if (path.isEmpty()) return;
   const rq30::IniFile file(LocalPath(path));
+  if (!HoldsAnySection(file)) {
+    // Empty, binary, UTF-16 or any other text: taking its defaults would
+    // reset every page and zero all programs, ready for the next "Zápis".
+    rq30::Dialogs().Message(
+        QStringLiteral("Soubor %1 neobsahuje parametry regulátoru, nic nebylo načteno.").arg(path),
+        QStringLiteral("CHYBA"), rq30::DialogIcon::kWarning, rq30::DialogButtons::kOk);
+    return;
+  }
+  const char separator = rq30::DecimalSeparator();
 
   // Pages 1..11: each section into its controls, then the page's collect
   // checks the texts (a rejected one becomes "0") and takes it into the
@@ -68,6 +88,10 @@ void Tmenu_mod::tl_otevritClick() {
     const std::string value = rq30::paramset::FileValue(file, key);
     if (key.form == rq30::paramset::Form::kList) {
       SetControlValue(key, QString::number(rq30::paramset::LoadedPosition(key, value, variant_)));
+    } else if (key.slot == rq30::paramset::Slot::kFloat) {
+      // A file from a computer with the other decimal separator loads the
+      // same numbers; the field shows them with this one's.
+      SetControlValue(key, QString::fromStdString(rq30::paramset::LocaleFloatText(value, separator)));
     } else {
       SetControlValue(key, QString::fromStdString(value));
     }
@@ -85,8 +109,8 @@ void Tmenu_mod::tl_otevritClick() {
   u.ed_cas->setText(QStringLiteral("0"));
   std::optional<std::string> start;
   const rq30::paramset::Key* bad =
-      rq30::paramset::LoadCompValues(file, image_, rq30::DecimalSeparator(), &start);
-  if (start) u.ed_pocatek->setText(QString::fromStdString(*start));
+      rq30::paramset::LoadCompValues(file, image_, separator, &start);
+  if (start) u.ed_pocatek->setText(QString::fromStdString(rq30::paramset::LocaleFloatText(*start, separator)));
   if (bad) {
     // What came before the bad value stays loaded; page 0 is not refilled.
     rq30::Dialogs().Message(
@@ -97,4 +121,6 @@ void Tmenu_mod::tl_otevritClick() {
   // A ramp's start value comes from the setpoint list just loaded, not from
   // the POCATEK text.
   FillPage(kComp);
+  // Every page now shows the file: a save keeps it.
+  for (bool& filled : filled_) filled = true;
 }

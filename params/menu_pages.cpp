@@ -89,6 +89,16 @@ void Tmenu_mod::PresetControls() {
     if (key.preset && !key.control.empty())
       SetControlValue(key, QString::fromStdString(*key.preset));
   }
+  for (bool& filled : filled_) filled = false;
+}
+
+void Tmenu_mod::FillPagesNotShown() {
+  // Nothing was read when the firmware was not identified: the presets
+  // stand, as they always did.
+  if (variant_ == 0) return;
+  for (int page = kComp; page < kPageCount; ++page) {
+    if (!filled_[page] && PageOffered(page)) FillPage(page);
+  }
 }
 
 void Tmenu_mod::FillKeys(int page) {
@@ -128,6 +138,7 @@ int Tmenu_mod::CollectKeys(int page) {
 void Tmenu_mod::FillPage(int page) {
   Ui::Tmenu_mod& u = *ui_;
   rq30::TableImage& m = image_;
+  if (page >= 0 && page < kPageCount) filled_[page] = true;
   switch (page) {
     case kComp:
       if (variant_ == 1) {

@@ -11,6 +11,7 @@
 #include "link.h"
 #include "load_sequence.h"
 #include "operator_dialogs.h"
+#include "param_values.h"
 #include "program_page.h"
 #include "ui_unitmenumod.h"
 
@@ -19,8 +20,6 @@ namespace {
 static_assert(Tmenu_mod::kPageCount == rq30::paramset::kEditorPages);
 
 constexpr int kAddressTable = 10;
-constexpr int kProgramStartTable = 14;
-constexpr int kProgramStartWithTime = 19;
 
 const QString kPcutEntries[] = {
     QStringLiteral("OFF-ukončení programu s vypnutím"),
@@ -93,11 +92,11 @@ int Tmenu_mod::PageTable(int page) {
 }
 
 int Tmenu_mod::TransferTable(int page) const {
-  const int table = PageTable(page);
-  // Only firmware 3 knows the start time; an unidentified controller gets
-  // the short table, so its start time stays in the image.
-  if (table == kProgramStartTable && variant_ == 3) return kProgramStartWithTime;
-  return table;
+  return rq30::paramset::TransferTable(page, variant_);
+}
+
+bool Tmenu_mod::PageOffered(int page) const {
+  return rq30::paramset::PageShown(page, variant_);
 }
 
 int Tmenu_mod::ActivePage() const {
@@ -159,8 +158,11 @@ void Tmenu_mod::ApplyVariantLayout() {
                        static_cast<QWidget*>(ui_->lb_cas), static_cast<QWidget*>(ui_->lb_cas_mn)})
       w->setVisible(false);
   }
-  ui_->PageControl->setTabVisible(kGo, variant_ != 1);
-  ui_->PageControl->setTabVisible(kTime, variant_ != 1 && variant_ != 2);
+  // A hidden tab can still be reached with Ctrl+Tab; a disabled one cannot.
+  for (int page : {static_cast<int>(kGo), static_cast<int>(kTime)}) {
+    ui_->PageControl->setTabVisible(page, PageOffered(page));
+    ui_->PageControl->setTabEnabled(page, PageOffered(page));
+  }
   const bool startTime = variant_ != 1 && variant_ != 2;
   for (QWidget* w :
        {static_cast<QWidget*>(ui_->ed_godate), static_cast<QWidget*>(ui_->ed_gohour),
@@ -197,6 +199,8 @@ void Tmenu_mod::Report(const QString& text) {
 
 void Tmenu_mod::tl_cteniClick() {
   const int page = ActivePage();
+  // This firmware has no such table: nothing to ask for.
+  if (!PageOffered(page)) return;
   SetProgress(50);
   ShowProgress(true);
   int ok = 0;
@@ -218,6 +222,7 @@ void Tmenu_mod::tl_cteniClick() {
 
 void Tmenu_mod::tl_zapisClick() {
   const int page = ActivePage();
+  if (!PageOffered(page)) return;
   SetProgress(50);
   ShowProgress(true);
   // A rejected page sends nothing; its own messages have been shown.

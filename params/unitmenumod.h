@@ -72,7 +72,8 @@ class Tmenu_mod : public QDialog {
   void ApplyVariantLayout();
 
   // The fixed values the loading window puts into the controls before it
-  // reads the controller; a page the operator never shows keeps them.
+  // reads the controller. Every page counts as not shown from then on,
+  // until a fill shows the table image on it.
   void PresetControls();
 
   // Makes a page active as the program does it (the loader steps through
@@ -115,6 +116,12 @@ class Tmenu_mod : public QDialog {
   QString ControlValue(const rq30::paramset::Key& key) const;
   void SetControlValue(const rq30::paramset::Key& key, const QString& value);
   std::string SavedValue(const rq30::paramset::Key& key) const;
+  // Before a save: pages the firmware offers that have not been filled
+  // since the load show the table image, so the file holds the
+  // controller's values rather than the loader's presets.
+  void FillPagesNotShown();
+  // Whether the firmware offers the page at all (GO and TIME it may not).
+  bool PageOffered(int page) const;
 
   std::unique_ptr<Ui::Tmenu_mod> ui_;
   rq30::TableImage& image_;
@@ -124,4 +131,5 @@ class Tmenu_mod : public QDialog {
   int variant_ = 0;
   int lastPage_ = 0;
   bool silentPageChange_ = false;
+  bool filled_[kPageCount] = {};  // shown the table image since the last preset
 };

@@ -25,7 +25,8 @@ constexpr int kTimesBlock = 2;
 constexpr int kSetpointListTable = 0;
 constexpr int kSetpointsTable = 17;
 constexpr int kTimesTable = 18;
-constexpr int kTypeSp = 0;
+constexpr int kProgramStartTable = 14;
+constexpr int kProgramStartWithTime = 19;
 
 template <typename Hook, typename... Args>
 void Call(const Hook& hook, Args... args) {
@@ -44,6 +45,13 @@ void Pause(const LoadHooks& hooks, int milliseconds) {
 
 int PageTable(int page) {
   return page >= 0 && page < kEditorPages ? kPageTables[page] : -1;
+}
+
+int TransferTable(int page, int variant) {
+  const int table = PageTable(page);
+  // Only firmware 3 knows the start time; an unidentified controller gets
+  // the short table, so its start time stays in the image.
+  return table == kProgramStartTable && variant == 3 ? kProgramStartWithTime : table;
 }
 
 int FirmwareVariantOf(const char* firmwareText) {
@@ -66,7 +74,7 @@ ReadPlan ReadPlanFor(int variant) {
     plan.programData = true;
     const int pages = variant == 2 ? kEditorPages - 1 : kEditorPages;
     for (int page = 1; page < pages; ++page)
-      plan.tables.push_back({page, PageTable(page), kStepWithPrograms});
+      plan.tables.push_back({page, TransferTable(page, variant), kStepWithPrograms});
   }
   return plan;
 }
@@ -92,20 +100,20 @@ int ReadProgramData(Link& link, const LoadHooks& hooks) {
   int ok = link.ReadTable(kSelectionTable);
   Call(hooks.readDone, kSelectionTable, ok);
   Pause(hooks, kPauseAfterRead);
-  const TableImage& image = link.Image();
-  const int program = static_cast<int8_t>(image.programSelection.number);
-  const int list = link.ReadProgramBlock(kSetpointListBlock, program, kSetpointListTable);
-  Call(hooks.readDone, kSetpointListTable, list);
-  ok = ok && list;
-  if (image.programSelection.type == kTypeSp) return ok ? 1 : 0;
-
-  Pause(hooks, kPauseBetweenBlocks);
-  const int setpoints = link.ReadProgramBlock(kSetpointsBlock, program, kSetpointsTable);
-  Call(hooks.readDone, kSetpointsTable, setpoints);
-  Pause(hooks, kPauseBetweenBlocks);
-  const int times = link.ReadProgramBlock(kTimesBlock, program, kTimesTable);
-  Call(hooks.readDone, kTimesTable, times);
-  return ok && setpoints && times ? 1 : 0;
+  ok = link.ReadProgramBlock(kSetpointListBlock, 0, kSetpointListTable) && ok;
+  Call(hooks.readDone, kSetpointListTable, ok);
+  // All ten programs, not only the selected one: the editor saves every
+  // program into the file, and a backup must hold what the controller does.
+  for (int program = 0; program < kPrograms; ++program) {
+    Pause(hooks, kPauseBetweenBlocks);
+    const int setpoints = link.ReadProgramBlock(kSetpointsBlock, program, kSetpointsTable);
+    Call(hooks.readDone, kSetpointsTable, setpoints);
+    Pause(hooks, kPauseBetweenBlocks);
+    const int times = link.ReadProgramBlock(kTimesBlock, program, kTimesTable);
+    Call(hooks.readDone, kTimesTable, times);
+    ok = ok && setpoints && times;
+  }
+  return ok ? 1 : 0;
 }
 
 int LoadParameterSet(Link& link, const LoadHooks& hooks) {

@@ -17,6 +17,10 @@ constexpr int kEditorPages = 13;
 // in table order: SENS (table 3) follows ONOFF (table 6).
 int PageTable(int page);
 
+// The table a page exchanges with the controller: the page's table, but
+// the GO page's table 14 travels as 19 (with the start time) in firmware 3.
+int TransferTable(int page, int variant);
+
 // 1, 2 or 3 when the firmware text begins with "FW-K-47-01", "-02" or "-03"
 // (only the first 10 characters count); 0 for any other text.
 int FirmwareVariantOf(const char* firmwareText);
@@ -35,7 +39,8 @@ struct ReadPlan {
 
 // What a load of the variant reads: firmware 1 tables 0..10 in number
 // order; firmware 2 the program data, then pages 1..11 (tables 1, 2, 4, 5,
-// 6, 3, 7, 8, 9, 10, 14); firmware 3 also page 12 (table 15); nothing for 0.
+// 6, 3, 7, 8, 9, 10, 14); firmware 3 the GO page as table 19, with the
+// program's start day and time, and also page 12 (table 15); nothing for 0.
 ReadPlan ReadPlanFor(int variant);
 
 // The progress bar position after adding `step`, never past 100.
@@ -61,8 +66,8 @@ struct LoadHooks {
 // Asks for the device type and the firmware version; returns the variant.
 int Identify(Link& link, const LoadHooks& hooks);
 
-// Program selection table, then the setpoint list, and for a ramp or jump
-// program the selected program's setpoints and times. 1 when all succeeded.
+// Program selection table, then the setpoint list, then the setpoints and
+// times of all ten programs, 100 ms apart. 1 when all succeeded.
 int ReadProgramData(Link& link, const LoadHooks& hooks);
 
 // Identify, then the variant's read plan. Failed reads leave their part of

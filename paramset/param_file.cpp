@@ -1,5 +1,6 @@
 #include "param_file.h"
 
+#include "param_set.h"
 #include "param_values.h"
 
 namespace rq30::paramset {
@@ -9,9 +10,11 @@ std::string FileValue(const IniFile& file, const Key& key) {
 }
 
 void SaveParameterSet(const std::string& path,
-                      const std::function<std::string(const Key&)>& valueOf) {
+                      const std::function<std::string(const Key&)>& valueOf, int variant) {
   IniFile file(path);
   for (const Key& key : Keys()) file.WriteString(key.section, key.name, valueOf(key));
+  if (variant >= 1 && variant <= 3)
+    file.WriteString(kOwnSection, kVariantKey, std::to_string(variant));
   file.Flush();
 }
 
@@ -34,7 +37,8 @@ const Key* LoadCompValues(const IniFile& file, TableImage& image, char decimalSe
 void SaveImage(const std::string& path, const TableImage& image, int variant,
                char decimalSeparator) {
   SaveParameterSet(
-      path, [&](const Key& key) { return ShownValue(image, key, variant, decimalSeparator); });
+      path, [&](const Key& key) { return ShownValue(image, key, variant, decimalSeparator); },
+      variant);
 }
 
 ImageLoad LoadImage(const IniFile& file, TableImage& image, int variant, char decimalSeparator) {

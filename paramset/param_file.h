@@ -1,8 +1,8 @@
 // The parameter set file: an INI file of the keys in param_keys.h, read and
 // written the way the Windows private-profile functions do it (IniFile), in
-// Windows-1250 with CR LF, numbers in the locale's decimal separator. A file
-// saved where the separator is a comma does not load its floats where it is
-// a point, nor the reverse.
+// Windows-1250 with CR LF, numbers saved in the locale's decimal separator.
+// A load takes either separator: the file holds no thousands separators, so
+// a file saved where the separator is a comma loads where it is a point.
 #pragma once
 
 #include <functional>
@@ -26,8 +26,12 @@ std::string FileValue(const IniFile& file, const Key& key);
 // others). The file is written once, whole, at the end; throws
 // std::runtime_error("Unable to write to <path>") when it cannot be, and the
 // file is then as it was.
+//
+// After the keys, a firmware variant of 1..3 goes into the program's own
+// section (param_set.h); 0, an unidentified controller, leaves whatever the
+// file says there.
 void SaveParameterSet(const std::string& path,
-                      const std::function<std::string(const Key&)>& valueOf);
+                      const std::function<std::string(const Key&)>& valueOf, int variant);
 
 // The COMP values a load puts into the image, in file order: SP, SP[n],
 // TEP and CAS; POCATEK is a text of page 0 and is handed back in `start`

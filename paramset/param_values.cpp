@@ -68,6 +68,24 @@ bool ParseFloatText(const std::string& text, char decimalSeparator, float& value
   return true;
 }
 
+bool ParseFileFloat(const std::string& text, char decimalSeparator, float& value) {
+  if (ParseFloatText(text, decimalSeparator, value)) return true;
+  const char other = decimalSeparator == ',' ? '.' : ',';
+  return ParseFloatText(text, other, value);
+}
+
+std::string LocaleFloatText(const std::string& text, char decimalSeparator) {
+  float value = 0;
+  if (ParseFloatText(text, decimalSeparator, value)) return text;
+  const char other = decimalSeparator == ',' ? '.' : ',';
+  if (!ParseFloatText(text, other, value)) return text;
+  std::string swapped = text;
+  for (char& c : swapped) {
+    if (c == other) c = decimalSeparator;
+  }
+  return swapped;
+}
+
 bool ParseWholeText(const std::string& text, long& value) {
   return ParseInt(text, value);
 }
@@ -157,7 +175,7 @@ bool StoreValue(TableImage& image, const Key& key, const std::string& value,
                 char decimalSeparator) {
   if (key.slot == Slot::kFloat) {
     // A list never stands on a float.
-    return ParseFloatText(value, decimalSeparator, *FloatSlot(image, key));
+    return ParseFileFloat(value, decimalSeparator, *FloatSlot(image, key));
   }
   long number = 0;
   if (key.slot == Slot::kNone || !ParseWholeText(value, number)) return false;

@@ -22,6 +22,15 @@ std::string FloatText(float value, char decimalSeparator);
 // unchanged on failure.
 bool ParseFloatText(const std::string& text, char decimalSeparator, float& value);
 
+// A decimal text of a file with either separator: a file holds no
+// thousands separators, so "21,50" and "21.50" can only mean one number,
+// whichever locale saved it.
+bool ParseFileFloat(const std::string& text, char decimalSeparator, float& value);
+
+// The text with the other decimal separator swapped for this one when it
+// is a number only that way; any other text as it is.
+std::string LocaleFloatText(const std::string& text, char decimalSeparator);
+
 // An optional sign and decimal digits.
 bool ParseWholeText(const std::string& text, long& value);
 
@@ -68,7 +77,8 @@ bool SavedFromImage(const Key& key, int variant);
 std::string ShownValue(const TableImage& image, const Key& key, int variant, char decimalSeparator);
 
 // Takes a value back into the image as the editor's collect does: a list's
-// position (plus the shift), a text parsed by its slot. Returns false, with
+// position (plus the shift), a text parsed by its slot (a float with either
+// decimal separator, as a file may hold it). Returns false, with
 // the slot unchanged, when the text is not a number of its kind.
 bool StoreValue(TableImage& image, const Key& key, const std::string& value, char decimalSeparator);
 

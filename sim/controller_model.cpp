@@ -106,6 +106,7 @@ std::vector<uint8_t> ControllerModel::AnswerVariable(const uint8_t* t, std::size
   const int length = block ? t[9] : 0;
   const int offset = block ? (t[10] << 8 | t[11]) : 0;
   Remember({to, fc, command, table, length, offset});
+  if (fc == kFcWrite) ++writeRequests_;
 
   if (firmware_ == Firmware::Silent) return {};
   if (firmware_ == Firmware::Foreign) {
@@ -125,8 +126,8 @@ std::vector<uint8_t> ControllerModel::AnswerVariable(const uint8_t* t, std::size
   } else if (fc == kFcWrite && block && le == 8 + length && command == kCommandWrite) {
     reply = Write(from, to, table, length, offset, t + 12);
   } else if (fc == kFcWrite && le == 4 && command == kCommandStore) {
-    if (faults_.nakCode != 0) {
-      reply = ShortAck(from, to, faults_.nakCode);
+    if (const uint8_t code = RefusalCode()) {
+      reply = ShortAck(from, to, code);
     } else {
       ++eepromStores_;
       reply = ShortAck(from, to, kAckOk);
@@ -148,7 +149,7 @@ std::vector<uint8_t> ControllerModel::Read(uint8_t to, uint8_t from, int table, 
 
 std::vector<uint8_t> ControllerModel::Write(uint8_t to, uint8_t from, int table, int length,
                                             int offset, const uint8_t* data) {
-  if (faults_.nakCode != 0) return ShortAck(to, from, faults_.nakCode);
+  if (const uint8_t code = RefusalCode()) return ShortAck(to, from, code);
   const uint8_t oldAddress = image_.address.address;
   // The address byte is the first of table 10; the bus ends at 126.
   if (table == 10 && offset == 0 && length > 0 && data[0] >= kBroadcast) {
@@ -188,6 +189,13 @@ std::vector<uint8_t> ControllerModel::ForeignIdent(uint8_t to, uint8_t from) con
     std::copy(text.begin(), text.begin() + std::min<std::size_t>(text.size(), kForeignText), field);
   }
   return VariableFrame(to, from, kFcForeign, data);
+}
+
+uint8_t ControllerModel::RefusalCode() {
+  const uint8_t code = faults_.nakCode;
+  // Counted refusals: after the last one the controller takes writes again.
+  if (code != 0 && faults_.nakTimes > 0 && --faults_.nakTimes == 0) faults_.nakCode = 0;
+  return code;
 }
 
 void ControllerModel::Remember(const Request& request) {

@@ -76,6 +76,9 @@ class ControllerModel {
   const std::vector<Request>& Requests() const { return requests_; }
   void ClearRequests() { requests_.clear(); }
   int EepromStores() const { return eepromStores_; }
+  // Write telegrams (table and program blocks, EEPROM stores) that reached
+  // this controller, answered or not, refused or carried out.
+  int WriteRequests() const { return writeRequests_; }
 
  private:
   std::vector<uint8_t> Answer(const uint8_t* t, std::size_t n);
@@ -97,6 +100,9 @@ class ControllerModel {
   std::string firmwareText_;
   std::vector<Request> requests_;
   int eepromStores_ = 0;
+  int writeRequests_ = 0;
+  // The injected refusal code for this write (0: carried out).
+  uint8_t RefusalCode();
 };
 
 }  // namespace rq30::sim

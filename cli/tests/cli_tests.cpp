@@ -200,88 +200,25 @@ TEST(Rq30ctl, IdentNamesTheFirmwareVariant) {
   EXPECT_NE(Ctl({"ident"}).out.find("variant: unknown\n"), std::string::npos);
 }
 
-// Save, change the controller, diff, load back, diff again.
-TEST(Rq30ctl, ParameterSetRoundTrip) {
+// A firmware 3 text on a controller of firmware 2: neither the program
+// start with its start time nor the clock answers, and no file is written.
+TEST(Rq30ctl, ParameterSaveFailsOnATableThatDoesNotAnswer) {
   SimLine line(Controllers({0}));
-  const std::string path = line.home.Dir() + "/vtq.ini";
-  Result r = Ctl({"params", "save", path});
-  ASSERT_EQ(r.code, 0) << r.err;
-  const std::string file = ReadBytes(path);
-  // Twelve sections, SP[0..9], and TEP[p][s] and CAS[p][s] with two brackets each.
-  EXPECT_EQ(std::count(file.begin(), file.end(), '['), 12 + 10 + 2 * 2 * 200);
-  EXPECT_EQ(std::count(file.begin(), file.end(), '='), 470);
-  EXPECT_NE(file.find("[ALARM1]\r\nRALA="), std::string::npos);
-
-  r = Ctl({"params", "diff", path});
-  EXPECT_EQ(r.code, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "");
-
-  const float oldSp = line.WithModel([](sim::ControllerModel& m) {
-    const float sp = m.Image().alarm1.sphi;
-    m.Image().alarm1.sphi = sp + 7.0f;
-    m.Image().pid.tune = 1;
-    return sp;
-  });
-  r = Ctl({"params", "diff", path});
-  EXPECT_EQ(r.code, 3);
-  EXPECT_NE(r.out.find("ALARM1/SPHI: file "), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("PID/TUNE: file 0, controller 1\n"), std::string::npos) << r.out;
-
-  r = Ctl({"params", "load", path, "--eeprom"});
-  ASSERT_EQ(r.code, 0) << r.out << r.err;
-  EXPECT_NE(r.out.find("table 19: written\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("program data: written\n"), std::string::npos);
-  EXPECT_NE(r.out.find("EEPROM: written\n"), std::string::npos);
-  EXPECT_EQ(line.WithModel([](sim::ControllerModel& m) { return m.Image().alarm1.sphi; }), oldSp);
-  EXPECT_EQ(line.WithModel([](sim::ControllerModel& m) { return m.EepromStores(); }), 1);
-  EXPECT_EQ(Ctl({"params", "diff", path}).code, 0);
-}
-
-TEST(Rq30ctl, ParameterSetFailures) {
-  SimLine line(Controllers({0}));
-  const std::string path = line.home.Dir() + "/vtq.ini";
-  ASSERT_EQ(Ctl({"params", "save", path}).code, 0);
-
-  // A write the controller refuses: reported, exit 1, no EEPROM store.
-  line.WithModel([](sim::ControllerModel& m) { return m.Injected().nakCode = 5; });
-  Result r = Ctl({"params", "load", path, "--eeprom"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("table 1: FAILED (code 5)\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find("EEPROM not stored"), std::string::npos);
-  EXPECT_EQ(line.WithModel([](sim::ControllerModel& m) { return m.EepromStores(); }), 0);
-  line.WithModel([](sim::ControllerModel& m) { return m.Injected().nakCode = 0; });
-
-  // A firmware 3 text on a controller without a clock: table 15 never
-  // answers, and no file is written.
   line.WithModel([](sim::ControllerModel& m) {
     m.SetFirmware(sim::Firmware::V2);
     m.SetTexts("VTQ45", "FW-K-47-03");
     return 0;
   });
   const std::string other = line.home.Dir() + "/other.ini";
-  r = Ctl({"params", "save", other});
+  Result r = Ctl({"params", "save", other});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "rq30ctl: params save: no valid answer for table 15\n");
+  EXPECT_EQ(r.err, "rq30ctl: params save: no valid answer for table 19, 15\n");
   EXPECT_FALSE(std::filesystem::exists(other));
-
-  // A file value that is not a number writes nothing.
-  {
-    std::ofstream bad(other, std::ios::binary);
-    bad << "[ALARM1]\r\nSPLO=abc\r\n";
-  }
-  line.WithModel([](sim::ControllerModel& m) {
-    m.SetFirmware(sim::Firmware::V3);
-    m.ClearRequests();
-    return 0;
-  });
-  r = Ctl({"params", "load", other});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("ALARM1/SPLO is not a number; nothing written"), std::string::npos) << r.err;
-  for (const sim::Request& q : line.Requests()) EXPECT_NE(q.function, 0x63);
 
   EXPECT_EQ(Ctl({"params", "diff", line.home.Dir() + "/missing.ini"}).code, 1);
   EXPECT_EQ(Ctl({"params", "save"}).code, 2);
-  EXPECT_EQ(Ctl({"params", "save", path, "--eeprom"}).code, 2);
+  EXPECT_EQ(Ctl({"params", "save", other, "--eeprom"}).code, 2);
+  EXPECT_EQ(Ctl({"params", "diff", other, "--other-variant"}).code, 2);
 }
 
 TEST(Rq30ctl, MissingPortIsAFailureWithTheProgramsText) {

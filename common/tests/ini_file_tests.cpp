@@ -114,6 +114,18 @@ TEST(IniFile, ReadingFollowsThePrivateProfileRules) {
   }
 }
 
+// Notepad saves with a UTF-8 byte-order mark; Windows' reader skips it and
+// finds the first section, and a save keeps the mark where it was.
+TEST(IniFile, ByteOrderMarkHidesNoSection) {
+  IniFile ini = IniFile::FromBytes("x.ini", "\xEF\xBB\xBF[ALARM1]\r\nRALA=2\r\n");
+  EXPECT_EQ(ini.ReadString("ALARM1", "RALA", "<default>"), "2");
+  ini.WriteString("ALARM1", "RELE", "1");
+  EXPECT_EQ(ini.Bytes(), "\xEF\xBB\xBF[ALARM1]\r\nRALA=2\r\nRELE=1\r\n");
+  // Only at the very start is it a mark.
+  const IniFile later = IniFile::FromBytes("x.ini", "[A]\r\n\xEF\xBB\xBF[B]\r\nK=1\r\n");
+  EXPECT_EQ(later.ReadString("B", "K", "<default>"), "<default>");
+}
+
 TEST(IniFile, AValueStaysOnOneLine) {
   IniFile ini = IniFile::FromBytes("x.ini", "");
   ini.WriteString("S", "K", "dva\r\nradky");

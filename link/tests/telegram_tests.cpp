@@ -229,6 +229,31 @@ TEST_F(Telegram, NegativeAcknowledgementStoresItsCode) {
   EXPECT_EQ(port.events, (Events{"W", "R6", "R6", "W", "R6", "PT", "PR"}));
 }
 
+// The controller carries out the repeat of a refused write and says so:
+// the write has succeeded, and the EEPROM store likewise.
+TEST_F(Telegram, RepeatAcknowledgedAfterARefusalSucceeds) {
+  port.replies = {Hex("10 00 05 05 0A 16"), Bytes{}, ShortAck()};
+  EXPECT_EQ(link.WriteTable(0), 1);
+  EXPECT_EQ(port.events, (Events{"W", "R6", "R6", "W", "R6"}));
+  EXPECT_EQ(link.ExchangeAckCode(), 5);
+  port.events.clear();
+  port.replies = {Hex("10 00 05 05 0A 16"), Bytes{}, ShortAck()};
+  EXPECT_EQ(link.StoreToEeprom(), 1);
+  EXPECT_EQ(Sends(), 4);
+}
+
+// The code a failure is reported with is its own exchange's: a write that
+// nobody answers after an earlier refusal has none.
+TEST_F(Telegram, ExchangeCodeIsNeverAnEarlierOne) {
+  port.replies = {Hex("10 00 05 05 0A 16")};
+  EXPECT_EQ(link.WriteTable(1), 0);
+  EXPECT_EQ(link.ExchangeAckCode(), 5);
+  port.replies = {};
+  EXPECT_EQ(link.WriteTable(1), 0);
+  EXPECT_EQ(link.ExchangeAckCode(), 0);
+  EXPECT_EQ(link.AckErrorCode(), 5);  // the last refusal seen, as ever
+}
+
 TEST_F(Telegram, AcknowledgementChecks) {
   const std::pair<const char*, Bytes> bad[] = {
       {"start byte", Hex("68 00 05 00 05 16")},

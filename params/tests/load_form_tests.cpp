@@ -24,18 +24,38 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-const Strings kIdentification = {"ident", "fw"};
-// Program data of the simulator's ramp program 0.
-const Strings kProgramData = {"t16 2@0", "t0 40@0", "t17 80@0", "t18 40@0"};
-// Pages 1..11 by their tables; SENS (3) comes after ONOFF (6).
-const Strings kPages = {"t1 14@0", "t2 14@0", "t4 13@0", "t5 13@0", "t6 20@0", "t3 15@0",
-                        "t7 10@0", "t8 4@0",  "t9 14@0", "t10 3@0", "t14 4@0"};
-
 Strings Join(std::initializer_list<Strings> parts) {
   Strings all;
   for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;
 }
+
+const Strings kIdentification = {"ident", "fw"};
+
+// The program selection, the setpoint list and all ten programs, whichever
+// program is selected: the editor saves every one of them.
+Strings ProgramData() {
+  Strings blocks = {"t16 2@0", "t0 40@0"};
+  for (int p = 0; p < rq30::kPrograms; ++p) {
+    blocks.push_back("t17 80@" + std::to_string(80 * p));
+    blocks.push_back("t18 40@" + std::to_string(40 * p));
+  }
+  return blocks;
+}
+const Strings kProgramData = ProgramData();
+// A pause after the selection, then 100 ms before each of the 20 blocks.
+std::vector<int> ProgramPauses() {
+  std::vector<int> pauses = {10};
+  pauses.insert(pauses.end(), 2 * rq30::kPrograms, 100);
+  return pauses;
+}
+// Pages 1..10 by their tables; SENS (3) comes after ONOFF (6).
+const Strings kTablePages = {"t1 14@0", "t2 14@0", "t4 13@0", "t5 13@0", "t6 20@0",
+                             "t3 15@0", "t7 10@0", "t8 4@0",  "t9 14@0", "t10 3@0"};
+// Page 11: the program start table; firmware 3 reads it with the start
+// day and time (table 19, on the wire table 14 with 7 bytes).
+const Strings kPages = Join({kTablePages, {"t14 4@0"}});
+const Strings kPagesWithStartTime = Join({kTablePages, {"t14 7@0"}});
 
 QStringList Texts(const Strings& strings) {
   QStringList list;
@@ -87,7 +107,7 @@ class LoadFormTest : public QObject {
     const std::vector<int> v2Progress = Steps(13, 7, 12);
     std::vector<int> v3Progress = v2Progress;
     v3Progress.push_back(100);
-    const std::vector<int> blocks = {10, 100, 100};
+    const std::vector<int> blocks = ProgramPauses();
     std::vector<int> v2Pauses = blocks, v3Pauses = blocks;
     v2Pauses.insert(v2Pauses.end(), 11, 10);
     v3Pauses.insert(v3Pauses.end(), 12, 10);
@@ -98,7 +118,8 @@ class LoadFormTest : public QObject {
                                 << Texts(Join({kIdentification, kProgramData, kPages}))
                                 << v2Progress << v2Pauses;
     QTest::newRow("firmware 3") << int(Firmware::V3) << 3
-                                << Texts(Join({kIdentification, kProgramData, kPages, {"t15 7@0"}}))
+                                << Texts(Join({kIdentification, kProgramData,
+                                               kPagesWithStartTime, {"t15 7@0"}}))
                                 << v3Progress << v3Pauses;
   }
   void readOrderOfEachFirmware() {
@@ -128,10 +149,15 @@ class LoadFormTest : public QObject {
       QCOMPARE(Encoded(f.line.image, 14), Encoded(controller, 14));
       QCOMPARE(0, std::memcmp(f.line.image.setpointList, controller.setpointList,
                               sizeof controller.setpointList));
-      QCOMPARE(0, std::memcmp(f.line.image.programSetpoints[0], controller.programSetpoints[0],
-                              sizeof controller.programSetpoints[0]));
+      QCOMPARE(0, std::memcmp(f.line.image.programSetpoints, controller.programSetpoints,
+                              sizeof controller.programSetpoints));
+      QCOMPARE(0, std::memcmp(f.line.image.programTimes, controller.programTimes,
+                              sizeof controller.programTimes));
     }
-    if (variant == 3) QCOMPARE(Encoded(f.line.image, 15), Encoded(controller, 15));
+    if (variant == 3) {
+      QCOMPARE(Encoded(f.line.image, 19), Encoded(controller, 19));
+      QCOMPARE(Encoded(f.line.image, 15), Encoded(controller, 15));
+    }
   }
 
   // Only the first ten characters of the firmware text count; a text that
@@ -194,37 +220,34 @@ class LoadFormTest : public QObject {
     QCOMPARE(f.Edit("ed_dser")->text(), QStringLiteral("4321"));
   }
 
-  void programDataFollowsTheSelectedProgram_data() {
+  // Every program comes, whatever type and number the controller has
+  // selected: an SP selection no longer leaves the programs out.
+  void programDataReadsEveryProgram_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("number");
-    QTest::addColumn<QStringList>("blocks");
-    QTest::addColumn<std::vector<int>>("pauses");
-    QTest::newRow("SP") << 0 << 4 << QStringList{"t0 40@0"} << std::vector<int>{10};
-    QTest::newRow("RAMP 9") << 1 << 9 << QStringList{"t0 40@0", "t17 80@720", "t18 40@360"}
-                            << std::vector<int>{10, 100, 100};
-    QTest::newRow("JUMP 2") << 2 << 2 << QStringList{"t0 40@0", "t17 80@160", "t18 40@80"}
-                            << std::vector<int>{10, 100, 100};
+    QTest::newRow("SP") << 0 << 4;
+    QTest::newRow("RAMP 9") << 1 << 9;
+    QTest::newRow("JUMP 2") << 2 << 2;
   }
-  void programDataFollowsTheSelectedProgram() {
+  void programDataReadsEveryProgram() {
     QFETCH(int, type);
     QFETCH(int, number);
-    QFETCH(QStringList, blocks);
-    QFETCH(std::vector<int>, pauses);
     LoadFixture f;
     f.ChangeController([&](TableImage& m) {
       m.programSelection = {static_cast<uint8_t>(type), static_cast<uint8_t>(number)};
-      m.programSetpoints[number][19] = 123.5f;
-      m.programTimes[number][19] = 77;
+      for (int p = 0; p < rq30::kPrograms; ++p) {
+        m.programSetpoints[p][19] = 100.5f + p;
+        m.programTimes[p][19] = 70 + p;
+      }
     });
     QCOMPARE(f.loader.ReadProgramData(), 1);
-    QStringList expected{"t16 2@0"};
-    expected << blocks;
-    QCOMPARE(Texts(f.Requests()), expected);
-    QCOMPARE(f.pauses, pauses);
+    QCOMPARE(Texts(f.Requests()), Texts(kProgramData));
+    QCOMPARE(f.pauses, ProgramPauses());
     QCOMPARE(int(f.line.image.programSelection.number), number);
-    const bool program = type != 0;
-    QCOMPARE(f.line.image.programSetpoints[number][19], program ? 123.5f : 0.0f);
-    QCOMPARE(f.line.image.programTimes[number][19], program ? 77 : 0);
+    for (int p = 0; p < rq30::kPrograms; ++p) {
+      QCOMPARE(f.line.image.programSetpoints[p][19], 100.5f + p);
+      QCOMPARE(f.line.image.programTimes[p][19], 70 + p);
+    }
   }
 
   // Tables that do not answer are passed over without a word; the image
@@ -252,6 +275,26 @@ class LoadFormTest : public QObject {
     QCOMPARE(f.line.image.programTimes[0][0], before.programTimes[0][0]);
     QCOMPARE(Encoded(f.line.image, 5), Encoded(f.Controller(), 5));
     QCOMPARE(Encoded(f.line.image, 10), Encoded(f.Controller(), 10));
+  }
+
+  // Firmware 3 reads the program start with its start day and time, so a
+  // write of the GO page right after opening sends back what the
+  // controller holds: its programmed start stays.
+  void goPageWriteKeepsTheStartTime() {
+    LoadFixture f(Firmware::V3);
+    f.ChangeController([](TableImage& m) {
+      m.programStart = {1, 1, 2, 3};
+      m.programStartTime = {12, 7, 45};
+    });
+    f.Open();
+    const TableImage before = f.Controller();
+    f.GoTo(Tmenu_mod::kGo);
+    QCOMPARE(f.Edit("ed_godate")->text(), QStringLiteral("12"));
+    f.Click("tl_zapis");
+    QVERIFY(f.dialogs.Messages().empty());
+    QCOMPARE(Texts(f.Requests()), QStringList{"fc99 t14 7@0"});
+    const TableImage after = f.Controller();
+    QCOMPARE(std::memcmp(&before, &after, sizeof after), 0);
   }
 
   // The loader resets the editor's controls before it reads anything; the

@@ -7,9 +7,12 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli.h"
 #include "ini_file.h"
 #include "load_fixture.h"
 #include "param_file.h"
@@ -69,34 +72,52 @@ class MenuFileTest : public QObject {
  private slots:
   void initTestCase() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia)); }
 
-  // Pages never shown are saved with the loader's presets, not with what
-  // the controller holds; the programs come from the image.
-  void saveRightAfterOpeningWritesThePresets() {
+  // A save right after opening is a backup: pages never shown are saved
+  // from the table image, not with the loader's presets, and the file is
+  // byte for byte the one rq30ctl saves from the same controller.
+  void saveRightAfterOpeningIsTheControllersSet_data() {
+    QTest::addColumn<int>("firmware");
+    QTest::newRow("firmware 1") << int(Firmware::V1);
+    QTest::newRow("firmware 2") << int(Firmware::V2);
+    QTest::newRow("firmware 3") << int(Firmware::V3);
+  }
+  void saveRightAfterOpeningIsTheControllersSet() {
+    QFETCH(int, firmware);
+    // rq30ctl writes the C locale's point; so does the editor here, until
+    // the test ends however it ends.
+    struct CzechAgain {
+      ~CzechAgain() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia)); }
+    } czechAgain;
+    QLocale::setDefault(QLocale::c());
     QTemporaryDir dir;
-    LoadFixture f;
+    LoadFixture f(static_cast<Firmware>(firmware));
     f.ChangeController([](TableImage& m) {
       m.alarm1.sphi = 432.5f;
       m.control.tpid = 10;
-      m.programSetpoints[0][0] = 21.75f;
-      m.programTimes[0][19] = 33;
+      m.programSetpoints[7][0] = 21.75f;
+      m.programTimes[9][19] = 33;
+      m.programStartTime = {12, 7, 45};
     });
     f.Open();
     const QString path = dir.filePath("VTQ 45-1xxx.INI");
     f.Save(path);
     QVERIFY(f.dialogs.Messages().empty());
     QVERIFY(f.line.Requests().empty());
+    QCOMPARE(Value(path, "ALARM1", "SPHI"), QStringLiteral("432.50"));
+    QCOMPARE(Value(path, "REGO", "TPID"), QStringLiteral("9"));
+    if (firmware != int(Firmware::V1)) {
+      QCOMPARE(Value(path, "COMP", "TEP[7][0]"), QStringLiteral("21.75"));
+      QCOMPARE(Value(path, "COMP", "CAS[9][19]"), QStringLiteral("33"));
+    }
+    QCOMPARE(Value(path, "GO", "DATE"),
+             firmware == int(Firmware::V3) ? QStringLiteral("12") : QStringLiteral("0"));
 
-    const QByteArray bytes = ReadFile(path);
-    QCOMPARE(bytes.count("\r\n"), paramset::kKeyCount + paramset::kSectionCount);
-    QCOMPARE(bytes.count('['), paramset::kSectionCount + 10 + 2 * 400);
-    QVERIFY(bytes.startsWith("[ALARM1]\r\nRALA=0\r\nRELE=0\r\nSPLO=0\r\nSPHI=100\r\n"));
-    QCOMPARE(Value(path, "REGO", "TPID"), QStringLiteral("5"));
-    QCOMPARE(Value(path, "OSTAT", "PASS"), QStringLiteral("0"));
-    QCOMPARE(Value(path, "COMP", "PROG"), QStringLiteral("1"));
-    QCOMPARE(Value(path, "COMP", "POCATEK"), QStringLiteral("60,00"));
-    QCOMPARE(Value(path, "COMP", "SP[1]"), QStringLiteral("70,00"));
-    QCOMPARE(Value(path, "COMP", "TEP[0][0]"), QStringLiteral("21,75"));
-    QCOMPARE(Value(path, "COMP", "CAS[0][19]"), QStringLiteral("33"));
+    f.line.port.ClosePort();  // the client opens COM1 itself
+    const QString cliPath = dir.filePath("rq30ctl.ini");
+    std::ostringstream out, err;
+    rq30::cli::Io io{out, err, [](int) {}};
+    QCOMPARE(rq30::cli::Run({"params", "save", QFile::encodeName(cliPath).toStdString()}, io), 0);
+    QCOMPARE(ReadFile(path), ReadFile(cliPath));
   }
 
   // Once every page has been shown the file says what the controller
@@ -172,6 +193,7 @@ class MenuFileTest : public QObject {
     QTemporaryDir dir;
     LoadFixture f;
     f.Open();
+    ShowEveryPage(f);
     f.Pick("cb_tpid", 4);
     f.Pick("cb_rala1", 2);
     f.Pick("cb_sens", 7);
@@ -247,22 +269,66 @@ class MenuFileTest : public QObject {
     QCOMPARE(f.Edit("ed_ends")->text(), QStringLiteral("100"));
   }
 
-  // A file bound to a point does not load its floats where the separator is
-  // a comma: every decimal field is refused, then COMP stops at SP.
-  void pointFileDoesNotLoadUnderAComma() {
+  // A file saved where the separator is a comma loads where it is a point
+  // with the same values, and the fields show them with a point.
+  void commaFileLoadsUnderAPoint() {
+    struct CzechAgain {
+      ~CzechAgain() { QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia)); }
+    } czechAgain;
+    QLocale::setDefault(QLocale::c());
+    QTemporaryDir dir;
+    LoadFixture f;
+    f.ChangeController([](TableImage& m) {
+      m.pid.pb = 2.25f;
+      m.alarm1.splo = -12.5f;
+      m.programSetpoints[4][3] = 101.75f;
+    });
+    f.Open();
+    ShowEveryPage(f);
+    const QString path = dir.filePath("comma.ini");
+    paramset::SaveImage(QFile::encodeName(path).toStdString(), f.Controller(), 3, ',');
+    QCOMPARE(Value(path, "PID", "PB"), QStringLiteral("2,25"));
+    const QStringList before = PageControls(f);
+    QVERIFY(before.contains(QStringLiteral("PB=2.25")));
+    f.line.image = TableImage{};
+    f.LoadFile(path);
+    QVERIFY(f.dialogs.Messages().empty());
+    QCOMPARE(f.Edit("ed_pb")->text(), QStringLiteral("2.25"));
+    QCOMPARE(f.line.image.pid.pb, 2.25f);
+    QCOMPARE(f.line.image.alarm1.splo, -12.5f);
+    QCOMPARE(f.line.image.programSetpoints[4][3], 101.75f);
+    QCOMPARE(PageControls(f), before);
+  }
+
+  // A file with none of the twelve sections is no parameter set: a message,
+  // and every control and the image stay as they were.
+  void fileWithoutSectionsIsRefused_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("binary") << QByteArray::fromHex("00ff10e0c4a50000017f");
+    QTest::newRow("utf-16") << QByteArray::fromHex("fffe5b0041004c00410052004d0031005d000d000a00");
+    QTest::newRow("other ini") << QByteArray("[PORT]\r\nCOM=3\r\n");
+  }
+  void fileWithoutSectionsIsRefused() {
+    QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
     LoadFixture f;
     f.Open();
-    const QString path = dir.filePath("point.ini");
-    paramset::SaveImage(QFile::encodeName(path).toStdString(), f.Controller(), 3, '.');
+    f.GoTo(Tmenu_mod::kAlarm1);
+    f.Type("ed_splo1", QStringLiteral("3,25"));
+    const QStringList before = PageControls(f);
+    const QString cell = f.Cell(1, 1);
+    const TableImage image = f.line.image;
+    const QString path = dir.filePath("junk.ini");
+    WriteFile(path, bytes);
     f.LoadFile(path);
     const auto messages = f.dialogs.Messages();
-    QCOMPARE(messages.size(), std::size_t{20 + 1});
-    for (std::size_t i = 0; i + 1 < messages.size(); ++i) QCOMPARE(messages[i].text, kNotDecimal);
-    QCOMPARE(messages.back().text, QStringLiteral("Chybná hodnota klíče SP v souboru"));
-    QCOMPARE(messages.back().caption, QStringLiteral("CHYBA"));
-    QCOMPARE(f.Edit("ed_pb")->text(), QStringLiteral("0"));
-    QCOMPARE(f.Edit("ed_dser")->text(), QString::number(f.Controller().control.dser));
+    QCOMPARE(messages.size(), std::size_t{1});
+    QVERIFY(messages[0].text.contains(QStringLiteral("neobsahuje parametry regulátoru")));
+    QCOMPARE(messages[0].caption, QStringLiteral("CHYBA"));
+    QCOMPARE(PageControls(f), before);
+    QCOMPARE(f.Cell(1, 1), cell);
+    QCOMPARE(std::memcmp(&image, &f.line.image, sizeof image), 0);
   }
 
   void badCompValueStopsTheLoad() {

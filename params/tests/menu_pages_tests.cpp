@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QLocale>
 #include <QProgressBar>
+#include <QTabBar>
+#include <cstring>
 #include <QtTest>
 #include <utility>
 #include <vector>
@@ -330,6 +332,65 @@ class MenuPagesTest : public QObject {
     }
     // Unidentified firmware keeps the start day in the program only.
     QCOMPARE(f.line.image.programStartTime.date, variant == 2 ? 1 : 3);
+  }
+
+  // A page the firmware lacks is out of reach: Ctrl+Tab and Ctrl+Shift+Tab
+  // walk past it, and even made active by the program its read and write
+  // send nothing. Neither the program start nor the clock is exchanged.
+  void pagesTheFirmwareLacksAreOutOfReach_data() {
+    QTest::addColumn<int>("firmware");
+    QTest::newRow("v1") << int(Firmware::V1);
+    QTest::newRow("v2") << int(Firmware::V2);
+  }
+  void pagesTheFirmwareLacksAreOutOfReach() {
+    QFETCH(int, firmware);
+    EditorFixture f(static_cast<Firmware>(firmware));
+    const TableImage before = f.Controller();
+    const bool go = firmware != int(Firmware::V1);
+    QTabBar* bar = f.Tabs()->tabBar();
+    QCOMPARE(f.Tabs()->isTabEnabled(Tmenu_mod::kTime), false);
+    QCOMPARE(f.Tabs()->isTabEnabled(Tmenu_mod::kGo), go);
+    for (const auto modifiers :
+         {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::ControlModifier | Qt::ShiftModifier}) {
+      for (int i = 0; i < 2 * Tmenu_mod::kPageCount; ++i) {
+        QTest::keyClick(f.Tabs(), Qt::Key_Tab, modifiers);
+        QTest::keyClick(bar, Qt::Key_Right);
+        const int page = f.Tabs()->currentIndex();
+        QVERIFY2(page != Tmenu_mod::kTime && (go || page != Tmenu_mod::kGo),
+                 qPrintable(QString::number(page)));
+      }
+    }
+    QVERIFY(f.dialogs.Messages().empty());
+    f.line.ClearRequests();
+    for (int page : {int(Tmenu_mod::kGo), int(Tmenu_mod::kTime)}) {
+      if (go && page == Tmenu_mod::kGo) continue;
+      f.editor.ShowPage(page);
+      f.Click("tl_cteni");
+      f.Click("tl_zapis");
+    }
+    QVERIFY(f.line.Requests().empty());
+    QVERIFY(f.dialogs.Messages().empty());
+    const TableImage after = f.Controller();
+    QCOMPARE(std::memcmp(&before, &after, sizeof before), 0);
+  }
+
+  // A write the controller refused and carried out on its repeat has been
+  // written: no error, and the controller holds exactly the page.
+  void refusedThenAcknowledgedWriteIsWritten() {
+    EditorFixture f;
+    f.GoTo(Tmenu_mod::kPid);
+    f.Type("ed_pb", QStringLiteral("42,5"));
+    TableImage expected = f.Controller();
+    expected.pid.pb = 42.5f;
+    f.line.WithModel([](rq30::sim::ControllerModel& m) {
+      m.Injected().nakCode = 5;
+      m.Injected().nakTimes = 1;
+    });
+    f.Click("tl_zapis");
+    QVERIFY(f.dialogs.Messages().empty());
+    const TableImage after = f.Controller();
+    QCOMPARE(std::memcmp(&expected, &after, sizeof after), 0);
+    QCOMPARE(f.line.WithModel([](rq30::sim::ControllerModel& m) { return m.WriteRequests(); }), 2);
   }
 
   void variantOneShowsOnlyTheSetpoint() {

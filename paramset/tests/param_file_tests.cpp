@@ -1,6 +1,7 @@
 // The parameter set file written from a table image and loaded back into
 // one, as the command-line client does it and the editor's controls show it.
 #include "param_file.h"
+#include "param_set.h"
 
 #include <stdlib.h>
 
@@ -113,7 +114,9 @@ TEST(ParamFile, SavedFromAnImageAsTheEditorShowsIt) {
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
   const auto lines = Lines(bytes);
-  ASSERT_EQ(lines.size(), std::size_t{kKeyCount + kSectionCount});
+  // The twelve sections and their keys, then the program's own section
+  // with the firmware the set came from.
+  ASSERT_EQ(lines.size(), std::size_t{kKeyCount + kSectionCount + 2});
   EXPECT_EQ(lines.front(), "[ALARM1]");
   EXPECT_EQ(lines[1], "RALA=3");
   for (const char* line :
@@ -122,7 +125,9 @@ TEST(ParamFile, SavedFromAnImageAsTheEditorShowsIt) {
         "TEP[2][15]=215,25", "CAS[2][15]=55", "[COMP]"}) {
     EXPECT_TRUE(HasLine(lines, line)) << line;
   }
-  EXPECT_EQ(lines.back(), "CAS[9][19]=199");
+  EXPECT_EQ(lines[lines.size() - 3], "CAS[9][19]=199");
+  EXPECT_EQ(lines[lines.size() - 2], "[RQ30]");
+  EXPECT_EQ(lines.back(), "VARIANTA=3");
   EXPECT_EQ(bytes.find("\n"), bytes.find("\r\n") + 1) << "a bare LF";
 }
 
@@ -248,22 +253,27 @@ TEST(ParamFile, BadCompValueStopsTheLoad) {
   EXPECT_EQ(m.programSetpoints[0][4], 4.25f) << "nothing after the bad key";
 }
 
-// Files follow the locale's separator: a point file does not load its floats
-// where the separator is a comma.
-TEST(ParamFile, OtherDecimalSeparatorDoesNotLoad) {
+// A file holds no thousands separators, so its floats load whichever
+// decimal separator saved them.
+TEST(ParamFile, EitherDecimalSeparatorLoads) {
   TempDir dir;
   const std::string path = dir.File("point.ini");
   SaveImage(path, Sample(), 3, '.');
   EXPECT_TRUE(HasLine(Lines(ReadBytes(path)), "SPLO=12.50"));
   TableImage m{};
   const ImageLoad result = LoadImage(IniFile(path), m, 3, ',');
-  EXPECT_FALSE(result.rejected.empty());
-  EXPECT_EQ(result.rejected.front()->name, "SPLO");
-  ASSERT_NE(result.badComp, nullptr);
-  EXPECT_EQ(result.badComp->name, "SP");
-  // Whole numbers and lists do not care.
+  EXPECT_TRUE(result.rejected.empty());
+  EXPECT_EQ(result.badComp, nullptr);
+  EXPECT_EQ(m.alarm1.splo, 12.5f);
+  EXPECT_EQ(m.programSetpoints[2][15], 215.25f);
   EXPECT_EQ(m.control.dser, 120);
   EXPECT_EQ(m.alarm1.rala, 3);
+  // Two separators of different kinds are no number in either locale.
+  float value = 0;
+  EXPECT_FALSE(ParseFileFloat("1.234,5", ',', value));
+  EXPECT_FALSE(ParseFileFloat("1,234.5", '.', value));
+  EXPECT_EQ(LocaleFloatText("-3.25", ','), "-3,25");
+  EXPECT_EQ(LocaleFloatText("abc", ','), "abc");
 }
 
 TEST(ParamFile, FirmwareTwoLoadsNoStartTime) {
@@ -293,7 +303,15 @@ TEST(ParamFile, SavingOverAFileKeepsWhatIsNotOurs) {
   EXPECT_EQ(lines[4], "[alarm1]");
   EXPECT_EQ(lines[5], "rala=3");
   EXPECT_TRUE(HasLine(lines, "POZNAMKA=ano"));
-  EXPECT_EQ(lines.size(), std::size_t{kKeyCount + kSectionCount + 5});
+  // Our own section follows the program's sections.
+  EXPECT_EQ(lines.size(), std::size_t{kKeyCount + kSectionCount + 5 + 2});
+
+  // Unidentified firmware: the section says what it said.
+  WriteBytes(path, "[RQ30]\r\nVARIANTA=2\r\n");
+  SaveImage(path, Sample(), 0, ',');
+  EXPECT_EQ(FileVariant(IniFile(path)), 2);
+  SaveImage(path, Sample(), 3, ',');
+  EXPECT_EQ(FileVariant(IniFile(path)), 3);
 }
 
 TEST(ParamFile, UnwritableFileIsReportedAndLeftAlone) {

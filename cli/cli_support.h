@@ -1,0 +1,92 @@
+// What every rq30ctl command shares: its errors, options and arguments, the
+// locale's texts and the opened line. One command per file builds on this.
+#pragma once
+
+#include <ctime>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli.h"
+#include "link.h"
+#include "serial_port.h"
+#include "table_image.h"
+#include "trace_port.h"
+
+namespace rq30::cli {
+
+// Bad usage: exit 2, the message and the usage text, nothing sent.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// A request refused before anything was written to a controller (a file
+// that is no sound parameter set, the broadcast address for a command that
+// needs an answer): exit 2, the message alone.
+struct Refusal : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// An exchange or a file failed: exit 1.
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct Options {
+  std::string port;
+  int baud = kDefaultBaudRate;
+  int da = 0;
+  int sa = 0;
+  std::string locale = "C";
+  bool trace = false;
+  std::vector<std::string> command;
+};
+
+// A whole number from `low` to `high`, or a UsageError naming `what`.
+int Number(const std::string& text, int low, int high, const std::string& what);
+
+// Options of one command: "--name value" pairs, flags and plain arguments.
+struct CommandArgs {
+  std::vector<std::string> plain;
+  std::vector<std::pair<std::string, std::string>> named;
+  std::vector<std::string> flags;
+  bool help = false;
+
+  bool Has(const std::string& flag) const;
+  const std::string* Get(const std::string& name) const;
+};
+
+// Texts of the chosen locale: the decimal point, and dates and times.
+struct LocaleTexts {
+  char point = '.';
+  bool iso = true;  // the C locale: ISO dates
+
+  explicit LocaleTexts(const std::string& name);
+  std::string Date(const std::tm& t) const;
+  std::string Time(const std::tm& t) const;
+};
+
+std::tm Now();
+
+// The line, opened, with the link and its image.
+struct Session {
+  Session(const Options& o, Io& io);
+
+  TableImage image{};
+  SerialPort port;
+  std::unique_ptr<TracePort> trace;
+  Link link;
+};
+
+// A Failure unless the exchange succeeded.
+void Expect(int result, const std::string& what);
+
+// Why a write or EEPROM store failed: the controller's refusal code of that
+// very exchange, or that nothing acknowledged it.
+std::string WriteFailure(const Link& link);
+
+// The commands in files of their own.
+int ParamsCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io);
+int ClockCommand(Session& s, const CommandArgs& a, Io& io);
+
+}  // namespace rq30::cli
