@@ -125,7 +125,9 @@ export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
 echo "mutate: copying the sources to $src"
 rm -rf "$src" "$pristine"
 mkdir -p "$src"
-tar -C "$root" --exclude='./build*' --exclude='./.git' -cf - . | tar -C "$src" -xf -
+# New time stamps (-m), so that nothing built from an earlier run's fault
+# counts as up to date; ccache makes the rebuild cheap.
+tar -C "$root" --exclude='./build*' --exclude='./.git' -cf - . | tar -C "$src" -mxf -
 cp -a "$src" "$pristine"
 
 echo "mutate: configuring the core without Qt"
@@ -175,7 +177,7 @@ for i in "${!list[@]}"; do
   fi
   run_tests "$log/fault$n.log"
   status=$?
-  cp -p "$pristine/$file" "$src/$file"
+  cp "$pristine/$file" "$src/$file"  # a new time stamp: rebuilt, from the cache
   case $status in
     0) result=missed; missed=$((missed + 1)) ;;
     2) result="caught   (does not build)"; caught=$((caught + 1)) ;;
