@@ -40,17 +40,20 @@ void RunFor(int ms) {
   loop.exec();
 }
 
-// What each menu item opens, by the window's class, in order.
+// What each menu item opens, by the window's class, in order. Each window is
+// closed as soon as it is seen (with done(): the loading window ignores Esc).
 QStringList OpenedBy(QAction* action) {
   QStringList opened;
   QTimer poll;
   poll.setInterval(20);
+  QWidget* last = nullptr;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal) return;
+    if (!modal || modal == last || !modal->isVisible()) return;
+    last = modal;
     opened << modal->metaObject()->className();
     if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-      dialog->reject();
+      dialog->done(QDialog::Rejected);
     } else {
       modal->close();
     }
