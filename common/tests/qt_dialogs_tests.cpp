@@ -75,12 +75,15 @@ class Operator {
 template <typename T>
 T* As(QWidget* w) {
   T* t = qobject_cast<T*>(w);
-  if (!t) qWarning("expected %s, got %s", T::staticMetaObject.className(), w->metaObject()->className());
+  if (!t)
+    qWarning("expected %s, got %s", T::staticMetaObject.className(), w->metaObject()->className());
   return t;
 }
 
 // As the Save or Open button does (QFileDialog's own accept is protected).
-void Accept(QFileDialog* dialog) { static_cast<QDialog*>(dialog)->accept(); }
+void Accept(QFileDialog* dialog) {
+  static_cast<QDialog*>(dialog)->accept();
+}
 
 void TypeName(QFileDialog* dialog, const QString& name) {
   auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
@@ -117,8 +120,8 @@ class QtDialogsTest : public QObject {
     QFETCH(int, pressed);
     QFETCH(int, answer);
     const QMessageBox::StandardButtons offered[] = {
-        QMessageBox::Ok, QMessageBox::Ok | QMessageBox::Cancel,
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel};
+        QMessageBox::Ok, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Yes | QMessageBox::No,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel};
     QString caption, text, parent;
     int icon = -1;
     QMessageBox::StandardButtons shown;

@@ -33,8 +33,8 @@ TEST(RecordListing, NewestFirstAtFiveSignificantDigits) {
   EXPECT_EQ(lines[2], "Rychlost záznamu: 60[s]");
   EXPECT_EQ(lines[3], "Délka záznamu: 4hod., 14min.");
   EXPECT_EQ(lines[5], std::string(93, '-'));
-  const std::vector<std::string> expected = {"1;   1234,60", "2;   21,50",  "3;   -12,35",
-                                             "4;   1,2346E+5", "5;   0,00", "6;   99999,00"};
+  const std::vector<std::string> expected = {"1;   1234,60",   "2;   21,50", "3;   -12,35",
+                                             "4;   1,2346E+5", "5;   0,00",  "6;   99999,00"};
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[6 + i], expected[i]);
   EXPECT_EQ(lines.back(), "254;   0,00");
 }

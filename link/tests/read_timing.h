@@ -23,7 +23,9 @@ constexpr double kModelIntervalMs = 100;
 constexpr double kModelPerByteMs = 2;
 constexpr double kModelConstantMs = 500;
 
-inline double TotalTimeOutMs(int n) { return kModelConstantMs + kModelPerByteMs * n; }
+inline double TotalTimeOutMs(int n) {
+  return kModelConstantMs + kModelPerByteMs * n;
+}
 
 struct TimedRead {
   bool ok = false;
@@ -49,8 +51,8 @@ inline void ExpectTotalTimeOut(const TimedRead& r, int n, double early = 5) {
   EXPECT_EQ(r.got, 0);
   const double end = TotalTimeOutMs(n);
   EXPECT_GE(r.ms, end - early) << "ended before the total time-out of " << end << " ms";
-  EXPECT_LT(r.ms, end + kModelIntervalMs) << "ended long after the total time-out of " << end
-                                          << " ms";
+  EXPECT_LT(r.ms, end + kModelIntervalMs)
+      << "ended long after the total time-out of " << end << " ms";
 }
 
 // The reply stopped after `got` bytes, the last of them `lastByteMs` after the
