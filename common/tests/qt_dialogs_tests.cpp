@@ -122,6 +122,11 @@ class QtDialogsTest : public QObject {
     const QMessageBox::StandardButtons offered[] = {
         QMessageBox::Ok, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Yes | QMessageBox::No,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel};
+    // A window of the program is active; the box still has no owner.
+    QWidget active;
+    active.show();
+    active.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&active));
     QString caption, text, parent;
     int icon = -1;
     QMessageBox::StandardButtons shown;
