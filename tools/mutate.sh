@@ -25,6 +25,11 @@ build=$scratch/build
 log=$scratch/log
 mkdir -p "$scratch" "$log"
 
+# The load and write sequences of paramset/ (the faults on kPageTables, the
+# SP program's blocks and the ramp's start values) have no core test yet:
+# they show as missed here and are caught by the parameter windows' tests
+# (params/tests, with Qt).
+#
 # Each fault: file @@ which occurrence of the line @@ the line @@ what it
 # becomes @@ what the fault is. The line is matched exactly (a part of one
 # line, leading blanks included); an empty replacement deletes it.
@@ -79,7 +84,7 @@ common/record_listing.cpp @@ 1 @@ const int index = RingIndex(download.pointerBe
 common/record_listing.cpp @@ 1 @@ return kRing - NewDuringReading(pointerBefore, pointerAfter); @@ return kRing; @@ records made during the download listed
 common/number_text.cpp @@ 1 @@ const bool up = d.digits[keep] >= '5'; @@ const bool up = d.digits[keep] > '5'; @@ halves rounded down
 common/number_text.cpp @@ 1 @@ if (all.exponent + 1 > significant) { @@ if (all.exponent + 1 >= significant) { @@ exponent form one digit early
-common/number_text.cpp @@ 1 @@ if (mantissaDigits == 0) return false; @@  @@ number without digits accepted
+common/number_text.cpp @@ 1 @@   if (i != s.size()) return false; @@  @@ trailing junk after a number accepted
 common/number_text.cpp @@ 1 @@ if (negative) { @@ if (false) { @@ negative whole numbers read as positive
 common/ini_file.cpp @@ 1 @@ if (textEnd > start && bytes[textEnd - 1] == '\r') --textEnd; @@  @@ INI: CR kept in values
 common/ini_file.cpp @@ 1 @@ if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a'); @@  @@ INI: section and key names case-sensitive
@@ -148,7 +153,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 run_tests() {  # log file; 0 when every test passed
   cmake --build "$build" --target "${targets[@]}" -j 2 >"$1" 2>&1 || return 2
-  ctest --test-dir "$build" -j 2 --stop-on-failure --timeout 180 >>"$1" 2>&1
+  ctest --test-dir "$build" -j 2 --stop-on-failure --output-on-failure --timeout 180 >>"$1" 2>  ctest --test-dir "$build" -j 2 --stop-on-failure --timeout 180 >>"$1" 2>&11
 }
 
 echo "mutate: building and testing the unchanged copy (${targets[*]})"
