@@ -153,7 +153,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 run_tests() {  # log file; 0 when every test passed
   cmake --build "$build" --target "${targets[@]}" -j 2 >"$1" 2>&1 || return 2
-  ctest --test-dir "$build" -j 2 --stop-on-failure --output-on-failure --timeout 180 >>"$1" 2>  ctest --test-dir "$build" -j 2 --stop-on-failure --timeout 180 >>"$1" 2>&11
+  ctest --test-dir "$build" -j 2 --stop-on-failure --output-on-failure --timeout 180 >>"$1" 2>&1
 }
 
 echo "mutate: building and testing the unchanged copy (${targets[*]})"
