@@ -55,6 +55,12 @@ inline void ExpectTotalTimeOut(const TimedRead& r, int n, double early = 5) {
       << "ended long after the total time-out of " << end << " ms";
 }
 
+// Whether ExpectEndAtGap below holds, for a case that may be tried again.
+inline bool EndedAtGap(const TimedRead& r, int n, int got, double lastByteMs, double early = 5) {
+  const double end = lastByteMs + kModelIntervalMs;
+  return r.ok && r.got == got && r.ms >= end - early && r.ms < (end + TotalTimeOutMs(n)) / 2;
+}
+
 // The reply stopped after `got` bytes, the last of them `lastByteMs` after the
 // read began: the read ends one interval later with those bytes.
 inline void ExpectEndAtGap(const TimedRead& r, int n, int got, double lastByteMs,

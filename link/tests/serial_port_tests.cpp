@@ -2,6 +2,7 @@
 // configuration failures, and the read time-out model as measured.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <stdexcept>
@@ -84,12 +85,20 @@ TEST_F(SerialOnPty, ReadWithNoReplyWaitsTheTotalTimeOut) {
 }
 
 // The controller sends its bytes in pieces from the start of the read on.
-void SendPieces(const test::RawPty& pty, int pieces, int bytesEach, int gapMs) {
+// Returns the longest gap the pieces really had: on a busy machine a sleep
+// can run well past what was asked.
+double SendPieces(const test::RawPty& pty, int pieces, int bytesEach, int gapMs) {
   const uint8_t bytes[32] = {0x68, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  double longest = 0;
+  auto last = Clock::now();
   for (int i = 0; i < pieces; ++i) {
     if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
+    const auto now = Clock::now();
+    if (i > 0) longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count());
     pty.Send(bytes, static_cast<size_t>(bytesEach));
+    last = now;
   }
+  return longest;
 }
 
 // A gap of 150 ms ends the read at the gap, 100 ms after the first piece; the
@@ -104,13 +113,23 @@ TEST_F(SerialOnPty, GapLongerThanTheIntervalEndsTheRead) {
 }
 
 // Gaps of 60 ms stay inside the interval: the read takes every piece and ends
-// 100 ms after the last.
+// 100 ms after the last. A try in which the machine stretched a gap to near
+// the interval proves nothing either way and is made again.
 TEST_F(SerialOnPty, GapsShorterThanTheIntervalAreReadWhole) {
-  uint8_t buffer[255];
-  std::thread controller([&] { SendPieces(pty, 4, 5, 60); });
-  const test::TimedRead r = test::ReadTimed(port, buffer, 255);
-  controller.join();
-  test::ExpectEndAtGap(r, 255, 20, 3 * 60);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    uint8_t buffer[255];
+    double longest = 0;
+    std::thread controller([&] { longest = SendPieces(pty, 4, 5, 60); });
+    const test::TimedRead r = test::ReadTimed(port, buffer, 255);
+    controller.join();
+    if (longest < test::kModelIntervalMs - 20) {
+      test::ExpectEndAtGap(r, 255, 20, 3 * 60);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    port.PurgeReceive();
+  }
+  ADD_FAILURE() << "the machine never kept a 60 ms gap below 80 ms";
 }
 
 TEST_F(SerialOnPty, FullReadReturnsAtOnce) {
