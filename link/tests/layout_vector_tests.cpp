@@ -39,61 +39,133 @@ struct Vector {
   void (*fill)(TableImage&);
 };
 
+// Fields are set one by one: a whole-struct assignment would also copy the
+// padding between them, which neither side of the comparison may depend on.
 const Vector kVectors[] = {
     {0, "41 AC 00 00", nullptr, [](TableImage& i) { i.sp = 21.5f; }},
     {1, "C1 48 00 00  43 AC A0 00  40 20 00 00  03  01", nullptr,
      [](TableImage& i) {
-       i.alarm1 = {-12.5f, 345.25f, 2.5f, 3, 1};
+       i.alarm1.splo = -12.5f;
+       i.alarm1.sphi = 345.25f;
+       i.alarm1.hyst = 2.5f;
+       i.alarm1.rala = 3;
+       i.alarm1.rele = 1;
      }},
     {2, "C2 20 00 00  44 96 00 00  3F 40 00 00  02  01", nullptr,
      [](TableImage& i) {
-       i.alarm2 = {-40.0f, 1200.0f, 0.75f, 2, 1};
+       i.alarm2.splo = -40.0f;
+       i.alarm2.sphi = 1200.0f;
+       i.alarm2.hyst = 0.75f;
+       i.alarm2.rala = 2;
+       i.alarm2.rele = 1;
      }},
     {3, "09  02  C2 48 00 00  44 16 00 00  3F C0 00 00  04", nullptr,
-     [](TableImage& i) { i.sensor = {9, 2, -50.0f, 600.0f, 1.5f, 4}; }},
+     [](TableImage& i) {
+       i.sensor.type = 9;
+       i.sensor.dp = 2;
+       i.sensor.strs = -50.0f;
+       i.sensor.ends = 600.0f;
+       i.sensor.offs = 1.5f;
+       i.sensor.comp = 4;
+     }},
     {4, "41 48 00 00  43 70 00 00  42 72 00 00  01", nullptr,
      [](TableImage& i) {
-       i.pid = {12.5f, 240.0f, 60.5f, 1};
+       i.pid.pb = 12.5f;
+       i.pid.intg = 240.0f;
+       i.pid.der = 60.5f;
+       i.pid.tune = 1;
      }},
     {5, "03  01 2C  04 01  00 10  00 07  FD E8  00 02", nullptr,
-     [](TableImage& i) { i.control = {3, 300, 1025, 16, 7, 65000, 2}; }},
+     [](TableImage& i) {
+       i.control.type = 3;
+       i.control.dser = 300;
+       i.control.dead = 1025;
+       i.control.f2 = 16;
+       i.control.tpid = 7;
+       i.control.ps = 65000;
+       i.control.per = 2;
+     }},
     {6, "C0 00 00 00  40 40 00 00  3F 00 00 00  3F A0 00 00  00 0A  01  02", nullptr,
-     [](TableImage& i) { i.onoff = {-2.0f, 3.0f, 0.5f, 1.25f, 10, 1, 2}; }},
+     [](TableImage& i) {
+       i.onoff.phea = -2.0f;
+       i.onoff.pcoo = 3.0f;
+       i.onoff.hhea = 0.5f;
+       i.onoff.hcoo = 1.25f;
+       i.onoff.at = 10;
+       i.onoff.re1 = 1;
+       i.onoff.re2 = 2;
+     }},
     {7, "01  03  C1 20 00 00  43 7A 00 00", nullptr,
      [](TableImage& i) {
-       i.analog = {1, 3, -10.0f, 250.0f};
+       i.analog.ain = 1;
+       i.analog.aout = 3;
+       i.analog.astr = -10.0f;
+       i.analog.aend = 250.0f;
      }},
     {8, "03  02  01  04", nullptr,
      [](TableImage& i) {
-       i.errorReaction = {3, 2, 1, 4};
+       i.errorReaction.re12 = 3;
+       i.errorReaction.re3 = 2;
+       i.errorReaction.re4 = 1;
+       i.errorReaction.yout = 4;
      }},
     // The last byte is reserved: whatever comes is ignored, 0 is sent.
     {9, "C0 B0 00 00  42 BE 80 00  00 20  12 34  01  5A",
      "C0 B0 00 00  42 BE 80 00  00 20  12 34  01  00",
      [](TableImage& i) {
-       i.misc = {-5.5f, 95.25f, 32, 4660, 1};
+       i.misc.oplo = -5.5f;
+       i.misc.ophi = 95.25f;
+       i.misc.filt = 32;
+       i.misc.pass = 4660;
+       i.misc.lock = 1;
      }},
     {10, "11  0E 10", nullptr,
      [](TableImage& i) {
-       i.address = {17, 3600};
+       i.address.address = 17;
+       i.address.rate = 3600;
      }},
     {11, "41 AC 00 00  05  41 A0 00 00  02 0B  41 BA 00 00  80  01", "",
-     [](TableImage& i) { i.live = {21.5f, 0x05, 20.0f, 523, 23.25f, 0x80, 0x01}; }},
+     [](TableImage& i) {
+       i.live.measured = 21.5f;
+       i.live.relays = 0x05;
+       i.live.setpoint = 20.0f;
+       i.live.output = 523;
+       i.live.terminal = 23.25f;
+       i.live.status = 0x80;
+       i.live.fault = 0x01;
+     }},
     {14, "01  02  03  04", nullptr,
      [](TableImage& i) {
-       i.programStart = {1, 2, 3, 4};
+       i.programStart.go = 1;
+       i.programStart.hold = 2;
+       i.programStart.pend = 3;
+       i.programStart.pcut = 4;
      }},
     {15, "2D  1E  0D  04  19  0C  1A", nullptr,
-     [](TableImage& i) { i.clock = {45, 30, 13, 4, 25, 12, 26}; }},
+     [](TableImage& i) {
+       i.clock.sec = 45;
+       i.clock.min = 30;
+       i.clock.hour = 13;
+       i.clock.wday = 4;
+       i.clock.mday = 25;
+       i.clock.mont = 12;
+       i.clock.year = 26;
+     }},
     {16, "02  09", nullptr,
      [](TableImage& i) {
-       i.programSelection = {2, 9};
+       i.programSelection.type = 2;
+       i.programSelection.number = 9;
      }},
     // The four start fields of table 14, then the start day, hour and minute.
     {19, "04  03  02  01  1C  17  3B", nullptr,
      [](TableImage& i) {
-       i.programStart = {4, 3, 2, 1};
-       i.programStartTime = {28, 23, 59};
+       i.programStart.go = 4;
+       i.programStart.hold = 3;
+       i.programStart.pend = 2;
+       i.programStart.pcut = 1;
+       i.programStartTime.date = 28;
+       i.programStartTime.hour = 23;
+       i.programStartTime.min = 59;
      }},
 };
 
