@@ -12,14 +12,20 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 TABLE_LENGTH = [4, 14, 14, 15, 13, 13, 20, 10, 4, 14, 3, 17, 100, 62, 4, 7, 2, 32, 144, 7]
 
 
-def data_reply(data, da=0, sa=0):
-    body = bytes([da, sa, 0x08]) + bytes(data)
+# The seeds' addresses: the controller at 5, the computer at 3. A reply goes
+# to the computer, from the controller; neither address is 0, so a checksum
+# that leaves an address byte out fails on every seed.
+DEVICE, COMPUTER = 5, 3
+
+
+def data_reply(data, to=COMPUTER, frm=DEVICE):
+    body = bytes([to, frm, 0x08]) + bytes(data)
     le = len(body)
     return bytes([0x68, le, le, 0x68]) + body + bytes([sum(body) & 0xFF, 0x16])
 
 
-def ack(fc=0, da=0, sa=0):
-    return bytes([0x10, da, sa, fc, (da + sa + fc) & 0xFF, 0x16])
+def ack(fc=0, to=COMPUTER, frm=DEVICE):
+    return bytes([0x10, to, frm, fc, (to + frm + fc) & 0xFF, 0x16])
 
 
 def read(reply, fail=False, frame=False):
@@ -48,7 +54,7 @@ def floats(values):
 
 def link_seeds():
     seeds = {}
-    start = bytes([0, 0])  # DA 0, SA 0
+    start = bytes([DEVICE, COMPUTER])
     live = floats([21.5, 55.0]) + struct.pack(">h", 523) + floats([23.25]) + bytes([0b0101, 0, 0, 0, 0])
     live = live[:17].ljust(17, b"\x00")
     seeds["read_live"] = start + bytes([OPS["ReadTable"]]) + table_arg(11) + WRITE_OK + read(data_reply(live))
@@ -80,11 +86,11 @@ def link_seeds():
     # A cut identification, the repeat answered, and its late answer read off.
     seeds["device_type_retry"] = (start + bytes([OPS["ReadDeviceType"]]) + WRITE_OK + read(b"\x68\x0e") +
                                   WRITE_OK + open_read(data_reply(b"VTQ 45-1xxx")) + read(b""))
-    foreign = bytes([0x68, 100, 100, 0x68, 0, 0, 0x08, 0x0D]) + b"REGULATOR".ljust(32) + b"TYP".ljust(32) + bytes(32)
+    foreign = bytes([0x68, 100, 100, 0x68, COMPUTER, DEVICE, 0x08, 0x0D]) + b"REGULATOR".ljust(32) + b"TYP".ljust(32) + bytes(32)
     seeds["foreign_ident"] = start + bytes([OPS["ReadForeignIdent"]]) + WRITE_OK + read(foreign)
     seeds["eeprom"] = start + bytes([OPS["StoreToEeprom"]]) + WRITE_OK + read(ack())
-    seeds["probe"] = bytes([5, 0, OPS["ProbeAddress"]]) + WRITE_OK + read(ack(0, 5, 0))
-    seeds["broadcast_read"] = bytes([127, 0, OPS["ReadTable"]]) + table_arg(11) + WRITE_OK
+    seeds["probe"] = start + bytes([OPS["ProbeAddress"]]) + WRITE_OK + read(ack())
+    seeds["broadcast_read"] = bytes([127, COMPUTER, OPS["ReadTable"]]) + table_arg(11) + WRITE_OK
     seeds["session"] = (start + bytes([OPS["ReadDeviceType"]]) + WRITE_OK + open_read(data_reply(b"VTQ 45")) +
                         bytes([OPS["ReadTable"]]) + table_arg(11) + WRITE_OK + read(data_reply(live)) +
                         bytes([OPS["WriteTable"]]) + table_arg(10) + WRITE_OK + read(ack()) +

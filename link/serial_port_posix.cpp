@@ -14,6 +14,7 @@
 #include <string>
 
 #include "config_dir.h"
+#include "line_settings_posix.h"
 #include "serial_port.h"
 
 namespace rq30 {
@@ -76,26 +77,14 @@ bool SerialPort::OsSetTimeouts() { return true; }
 bool SerialPort::OsGetConfig() {
   termios2& t = config_->tio;
   if (ioctl(Fd(handle_), TCGETS2, &t) != 0) return false;
-  // 8 data bits, even parity, 1 stop bit, parity checking on.
-  t.c_cflag &= ~(CSIZE | PARODD | CSTOPB);
-  t.c_cflag |= CS8 | PARENB | CREAD | CLOCAL;
-  t.c_iflag |= INPCK;
-  // Binary mode: no line editing, echo, translation or XON/XOFF eating bytes.
-  t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF);
-  t.c_oflag &= ~OPOST;
-  t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-  t.c_cc[VMIN] = 0;
-  t.c_cc[VTIME] = 0;
+  SetLineFormat(t);
   return true;
 }
 
 bool SerialPort::OsSetConfig() {
   termios2& t = config_->tio;
   const auto baud = static_cast<unsigned>(baud_ > 0 ? baud_ : kDefaultBaudRate);
-  t.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
-  t.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
-  t.c_ispeed = baud;
-  t.c_ospeed = baud;
+  SetLineRate(t, baud);
   const int fd = Fd(handle_);
   if (ioctl(fd, TCSETS2, &t) != 0) return false;
   // A pty keeps no parity, so judge by what every line keeps.

@@ -2,6 +2,7 @@
 // driver's own time-out model.
 #include <windows.h>
 
+#include "line_settings_win.h"
 #include "serial_port.h"
 
 namespace rq30 {
@@ -38,11 +39,7 @@ bool SerialPort::OsSetQueueSizes() { return SetupComm(Handle(handle_), 256, 256)
 bool SerialPort::OsSetTimeouts() {
   COMMTIMEOUTS t{};
   if (!GetCommTimeouts(Handle(handle_), &t)) return false;
-  t.ReadIntervalTimeout = kReadIntervalMs;
-  t.ReadTotalTimeoutMultiplier = kReadTotalPerByteMs;
-  t.ReadTotalTimeoutConstant = kReadTotalConstantMs;
-  t.WriteTotalTimeoutMultiplier = 0;
-  t.WriteTotalTimeoutConstant = 0;
+  SetReadTimeouts(t);
   return SetCommTimeouts(Handle(handle_), &t) != 0;
 }
 
@@ -51,18 +48,13 @@ bool SerialPort::OsGetConfig() {
   dcb = DCB{};
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(Handle(handle_), &dcb)) return false;
-  dcb.ByteSize = 8;
-  dcb.Parity = EVENPARITY;
-  dcb.StopBits = ONESTOPBIT;
-  dcb.fBinary = TRUE;
-  dcb.fParity = TRUE;
+  SetLineFormat(dcb);
   return true;
 }
 
 bool SerialPort::OsSetConfig() {
   DCB& dcb = config_->dcb;
-  dcb.BaudRate = static_cast<DWORD>(baud_);
-  dcb.fAbortOnError = TRUE;
+  SetLineRate(dcb, static_cast<DWORD>(baud_));
   return SetCommState(Handle(handle_), &dcb) != 0;
 }
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "link.h"
+#include "read_timing.h"
 #include "serial_port.h"
 #include "table_image.h"
 #include "wine_pty.h"
@@ -34,12 +35,6 @@ namespace {
 
 constexpr int kSimCom = 1;      // the simulator, address 0, firmware 3
 constexpr int kMissingCom = 8;  // mapped to a path that does not exist
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 template <typename Action>
 std::string ErrorOf(Action action) {
@@ -230,16 +225,10 @@ TEST_F(Win32SerialOnSim, ReadWithNoReplyWaitsTheTotalTimeOut) {
   for (int n : {1, 26, 255}) {
     SCOPED_TRACE(n);
     uint8_t buffer[256];
-    int got = -1;
-    const auto start = Clock::now();
-    EXPECT_TRUE(port.ReadPort(buffer, n, got));
-    const double ms = MsSince(start);
-    const double expected = kReadTotalConstantMs + kReadTotalPerByteMs * n;
-    std::printf("measured: read of %d bytes, no reply: %.0f ms (time-out %.0f ms)\n", n, ms,
-                expected);
-    EXPECT_EQ(got, 0);
-    EXPECT_GE(ms, expected - 20);   // Wine's timers may fire a tick early
-    EXPECT_LT(ms, expected + 400);  // a sanity bound only: the machine may be busy
+    const test::TimedRead r = test::ReadTimed(port, buffer, n);
+    std::printf("measured: read of %d bytes, no reply: %.0f ms (time-out %.0f ms)\n", n, r.ms,
+                test::TotalTimeOutMs(n));
+    test::ExpectTotalTimeOut(r, n, 20);
   }
 }
 
@@ -250,15 +239,10 @@ TEST_F(Win32SerialOnSim, ShortReplyEndsOneIntervalAfterItsLastByte) {
   ASSERT_FALSE(request.empty());
   Send(request);
   uint8_t buffer[255];
-  int got = 0;
-  const auto start = Clock::now();
-  EXPECT_TRUE(port.ReadPort(buffer, 255, got));
-  const double ms = MsSince(start);
-  std::printf("measured: 255-byte read, %d-byte reply: %.0f ms (interval %d ms)\n", got, ms,
-              kReadIntervalMs);
-  EXPECT_EQ(got, 26);  // the live values table's data reply
-  EXPECT_GE(ms, kReadIntervalMs - 10);
-  EXPECT_LT(ms, 500);
+  const test::TimedRead r = test::ReadTimed(port, buffer, 255);
+  std::printf("measured: 255-byte read, %d-byte reply: %.0f ms (interval %.0f ms)\n", r.got, r.ms,
+              test::kModelIntervalMs);
+  test::ExpectEndAtGap(r, 255, 26, 0, 20);  // the live values table's data reply
 }
 
 // A reply that arrives after its read gave up must not become the start of

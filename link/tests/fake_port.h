@@ -36,9 +36,17 @@ inline std::string ToHex(const Bytes& bytes) {
   return out;
 }
 
-// A data reply 68 LE LE 68 SA DA 08 data CS 16 around the given data.
-inline Bytes DataReply(const Bytes& data, uint8_t da = 0, uint8_t sa = 5) {
-  Bytes r = {0x68, 0, 0, 0x68, da, sa, 0x08};
+// The addresses of the telegram tests: the controller answers at 5, the
+// computer is 3. Neither is 0, so a checksum that skips an address byte, or a
+// check that reads one byte off, shows.
+constexpr uint8_t kDeviceAddress = 5;
+constexpr uint8_t kComputerAddress = 3;
+
+// A data reply 68 LE LE 68 to from 08 data CS 16 around the given data; a
+// reply goes to the computer, from the controller.
+inline Bytes DataReply(const Bytes& data, uint8_t to = kComputerAddress,
+                       uint8_t from = kDeviceAddress) {
+  Bytes r = {0x68, 0, 0, 0x68, to, from, 0x08};
   r.insert(r.end(), data.begin(), data.end());
   const auto le = static_cast<uint8_t>(data.size() + 3);
   r[1] = r[2] = le;
@@ -49,8 +57,9 @@ inline Bytes DataReply(const Bytes& data, uint8_t da = 0, uint8_t sa = 5) {
   return r;
 }
 
-inline Bytes ShortAck(uint8_t fc = 0, uint8_t da = 0, uint8_t sa = 5) {
-  return {0x10, da, sa, fc, static_cast<uint8_t>(da + sa + fc), 0x16};
+inline Bytes ShortAck(uint8_t fc = 0, uint8_t to = kComputerAddress,
+                      uint8_t from = kDeviceAddress) {
+  return {0x10, to, from, fc, static_cast<uint8_t>(to + from + fc), 0x16};
 }
 
 class FakePort : public Port {

@@ -2,12 +2,14 @@
 // configuration failures, and the read time-out model as measured.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
 
 #include "pty_fixture.h"
+#include "read_timing.h"
 #include "serial_port.h"
 
 namespace rq30 {
@@ -79,30 +81,55 @@ TEST(SerialPortOpen, ComNamesFallBackToOnBoardPorts) {
 
 TEST_F(SerialOnPty, ReadWithNoReplyWaitsTheTotalTimeOut) {
   uint8_t buffer[64];
-  int got = -1;
-  const auto start = Clock::now();
-  EXPECT_TRUE(port.ReadPort(buffer, 20, got));
-  const double ms = MsSince(start);
-  EXPECT_EQ(got, 0);
-  EXPECT_GE(ms, 540 - 5);  // 500 + 2 × 20
-  EXPECT_LT(ms, 540 + 1000);  // only a sanity bound: the machine may be busy
+  test::ExpectTotalTimeOut(test::ReadTimed(port, buffer, 20), 20);  // 500 + 2 × 20
 }
 
-TEST_F(SerialOnPty, ShortReplyEndsOneIntervalAfterItsLastByte) {
+// The controller sends its bytes in pieces from the start of the read on.
+// Returns the longest gap the pieces really had: on a busy machine a sleep
+// can run well past what was asked.
+double SendPieces(const test::RawPty& pty, int pieces, int bytesEach, int gapMs) {
+  const uint8_t bytes[32] = {0x68, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  double longest = 0;
+  auto last = Clock::now();
+  for (int i = 0; i < pieces; ++i) {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
+    const auto now = Clock::now();
+    if (i > 0) longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count());
+    pty.Send(bytes, static_cast<size_t>(bytesEach));
+    last = now;
+  }
+  return longest;
+}
+
+// A gap of 150 ms ends the read at the gap, 100 ms after the first piece; the
+// second piece is not part of it.
+TEST_F(SerialOnPty, GapLongerThanTheIntervalEndsTheRead) {
   uint8_t buffer[255];
-  int got = -1;
-  std::thread controller([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const uint8_t reply[20] = {1, 2, 3};
-    pty.Send(reply, sizeof reply);
-  });
-  const auto start = Clock::now();
-  EXPECT_TRUE(port.ReadPort(buffer, 255, got));
-  const double ms = MsSince(start);
+  std::thread controller([&] { SendPieces(pty, 2, 20, 150); });
+  const test::TimedRead r = test::ReadTimed(port, buffer, 255);
   controller.join();
-  EXPECT_EQ(got, 20);
-  EXPECT_GE(ms, 50 + 100 - 5);
-  EXPECT_LT(ms, 50 + 100 + 1000);
+  test::ExpectEndAtGap(r, 255, 20, 0);
+  EXPECT_LT(r.ms, 150) << "the read waited into the second piece";
+}
+
+// Gaps of 60 ms stay inside the interval: the read takes every piece and ends
+// 100 ms after the last. A try in which the machine stretched a gap to near
+// the interval proves nothing either way and is made again.
+TEST_F(SerialOnPty, GapsShorterThanTheIntervalAreReadWhole) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    uint8_t buffer[255];
+    double longest = 0;
+    std::thread controller([&] { longest = SendPieces(pty, 4, 5, 60); });
+    const test::TimedRead r = test::ReadTimed(port, buffer, 255);
+    controller.join();
+    if (longest < test::kModelIntervalMs - 20) {
+      test::ExpectEndAtGap(r, 255, 20, 3 * 60);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    port.PurgeReceive();
+  }
+  ADD_FAILURE() << "the machine never kept a 60 ms gap below 80 ms";
 }
 
 TEST_F(SerialOnPty, FullReadReturnsAtOnce) {

@@ -28,8 +28,8 @@ class Telegram : public ::testing::Test {
     link.SetReporter([this](const std::string& text, const std::string& caption) {
       reports.emplace_back(text, caption);
     });
-    link.SetDeviceAddress(5);
-    link.SetComputerAddress(0);
+    link.SetDeviceAddress(test::kDeviceAddress);
+    link.SetComputerAddress(test::kComputerAddress);
   }
 
   int Sends() const { return static_cast<int>(port.writes.size()); }
@@ -40,7 +40,7 @@ class Telegram : public ::testing::Test {
   std::vector<std::pair<std::string, std::string>> reports;
 };
 
-// Requests as the controller's request tables write them (DA 5, SA 0).
+// Requests as the controller's request tables write them (DA 5, SA 3).
 TEST_F(Telegram, RequestsByteForByte) {
   image.sp = 100.0f;
   struct Case {
@@ -49,28 +49,28 @@ TEST_F(Telegram, RequestsByteForByte) {
     const char* bytes;
   } cases[] = {
       {"read table 11", [](Link& l) { return l.ReadTable(11); },
-       "68 08 08 68 05 00 6C 01 0B 11 00 00 8E 16"},
+       "68 08 08 68 05 03 6C 01 0B 11 00 00 91 16"},
       {"read table 19 goes as 14 with length 7", [](Link& l) { return l.ReadTable(19); },
-       "68 08 08 68 05 00 6C 01 0E 07 00 00 87 16"},
+       "68 08 08 68 05 03 6C 01 0E 07 00 00 8A 16"},
       {"read table 14", [](Link& l) { return l.ReadTable(14); },
-       "68 08 08 68 05 00 6C 01 0E 04 00 00 84 16"},
+       "68 08 08 68 05 03 6C 01 0E 04 00 00 87 16"},
       {"write table 0", [](Link& l) { return l.WriteTable(0); },
-       "68 0C 0C 68 05 00 63 02 00 04 00 00 42 C8 00 00 78 16"},
+       "68 0C 0C 68 05 03 63 02 00 04 00 00 42 C8 00 00 7B 16"},
       {"setpoint list", [](Link& l) { return l.ReadProgramBlock(0, 3, 0); },
-       "68 08 08 68 05 00 6C 01 00 28 00 00 9A 16"},
+       "68 08 08 68 05 03 6C 01 00 28 00 00 9D 16"},
       {"program setpoints of program 9", [](Link& l) { return l.ReadProgramBlock(1, 9, 17); },
-       "68 08 08 68 05 00 6C 01 11 50 02 D0 A5 16"},
+       "68 08 08 68 05 03 6C 01 11 50 02 D0 A8 16"},
       {"program times of program 9", [](Link& l) { return l.ReadProgramBlock(2, 9, 18); },
-       "68 08 08 68 05 00 6C 01 12 28 01 68 15 16"},
+       "68 08 08 68 05 03 6C 01 12 28 01 68 18 16"},
       {"record block 15", [](Link& l) { return l.ReadRecordBlock(15); },
-       "68 08 08 68 05 00 6C 01 0C 40 03 C1 82 16"},
+       "68 08 08 68 05 03 6C 01 0C 40 03 C1 85 16"},
       {"device identification", [](Link& l) { return l.ReadDeviceType(); },
-       "68 04 04 68 05 00 6C 00 71 16"},
+       "68 04 04 68 05 03 6C 00 74 16"},
       {"firmware version", [](Link& l) { return l.ReadFirmwareVersion(); },
-       "68 04 04 68 05 00 6C 04 75 16"},
+       "68 04 04 68 05 03 6C 04 78 16"},
       {"store to EEPROM", [](Link& l) { return l.StoreToEeprom(); },
-       "68 04 04 68 05 00 63 06 6E 16"},
-      {"probe", [](Link& l) { return l.ProbeAddress(); }, "10 05 00 69 6E 16"},
+       "68 04 04 68 05 03 63 06 71 16"},
+      {"probe", [](Link& l) { return l.ProbeAddress(); }, "10 05 03 69 71 16"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -97,7 +97,7 @@ TEST_F(Telegram, ProgramTimesTravelAsInt16) {
   EXPECT_EQ(link.WriteProgramBlock(2, 4, 18), 1);
   const Bytes& w = port.writes.at(0);
   ASSERT_EQ(w.size(), 54u);  // LE 48
-  EXPECT_EQ(ToHex(Bytes(w.begin(), w.begin() + 14)), "68 30 30 68 05 00 63 02 12 28 00 A0 01 2C");
+  EXPECT_EQ(ToHex(Bytes(w.begin(), w.begin() + 14)), "68 30 30 68 05 03 63 02 12 28 00 A0 01 2C");
   EXPECT_EQ(w[50], 0xFF);
   EXPECT_EQ(w[51], 0xFF);
 }
@@ -109,10 +109,12 @@ TEST_F(Telegram, ReadTableDecodesAValidReply) {
   EXPECT_EQ(port.events, (Events{"W", "R13"}));
 }
 
-// Each reply is complete (13 bytes for table 0) but fails one check; the
-// checks run in order, so each case breaks only the one it names.
+// Each reply is complete (13 bytes for table 0) and fails exactly one check:
+// every other check, the checksum included, still fits it, so a check that
+// is lost lets its case through.
 TEST_F(Telegram, DamagedRepliesAreRejected) {
   const Bytes good = DataReply(Hex("42 C8 00 00"));
+  ASSERT_EQ(ToHex(good), "68 07 07 68 03 05 08 42 C8 00 00 1A 16");
   auto with = [&](int index, uint8_t value) {
     Bytes b = good;
     b[index] = value;
@@ -121,16 +123,12 @@ TEST_F(Telegram, DamagedRepliesAreRejected) {
   const std::pair<const char*, Bytes> cases[] = {
       {"start byte", with(0, 0x10)},
       {"LE repeated differently", with(2, 0x06)},
-      {"function code", with(6, 0x00)},
+      {"function code, checksum fitting it", Hex("68 07 07 68 03 05 00 42 C8 00 00 12 16")},
       {"end byte", with(12, 0x17)},
-      {"checksum off by one", with(11, static_cast<uint8_t>(good[11] + 1))},
-      {"LE claims fewer bytes than came", [&] {
-         Bytes b = good;
-         b[1] = b[2] = 0x06;  // 68 06 06 68 .. would end at byte 11
-         b[10] = static_cast<uint8_t>(b[4] + b[5] + b[6] + b[7] + b[8] + b[9]);
-         b[11] = 0x16;
-         return b;
-       }()},
+      {"checksum off by one", with(11, 0x1B)},
+      {"checksum that leaves out the first address byte", with(11, 0x17)},
+      {"checksum that leaves out the last data byte", Hex("68 07 07 68 03 05 08 42 C8 00 01 1A 16")},
+      {"LE claims fewer bytes than came", Hex("68 06 06 68 03 05 08 42 C8 00 1A 16 16")},
       {"LE points past the buffer", with(1, 0xFF)},
   };
   for (const auto& [what, reply] : cases) {
@@ -221,7 +219,7 @@ TEST_F(Telegram, BroadcastWritesWaitForAnAcknowledgement) {
 }
 
 TEST_F(Telegram, NegativeAcknowledgementStoresItsCode) {
-  port.replies = {Hex("10 00 05 05 0A 16")};
+  port.replies = {Hex("10 03 05 05 0D 16")};
   EXPECT_EQ(link.WriteTable(0), 0);
   EXPECT_EQ(link.AckErrorCode(), 5);
   // The refusal is not answered with a new request; the empty second read
@@ -232,12 +230,12 @@ TEST_F(Telegram, NegativeAcknowledgementStoresItsCode) {
 // The controller carries out the repeat of a refused write and says so:
 // the write has succeeded, and the EEPROM store likewise.
 TEST_F(Telegram, RepeatAcknowledgedAfterARefusalSucceeds) {
-  port.replies = {Hex("10 00 05 05 0A 16"), Bytes{}, ShortAck()};
+  port.replies = {Hex("10 03 05 05 0D 16"), Bytes{}, ShortAck()};
   EXPECT_EQ(link.WriteTable(0), 1);
   EXPECT_EQ(port.events, (Events{"W", "R6", "R6", "W", "R6"}));
   EXPECT_EQ(link.ExchangeAckCode(), 5);
   port.events.clear();
-  port.replies = {Hex("10 00 05 05 0A 16"), Bytes{}, ShortAck()};
+  port.replies = {Hex("10 03 05 05 0D 16"), Bytes{}, ShortAck()};
   EXPECT_EQ(link.StoreToEeprom(), 1);
   EXPECT_EQ(Sends(), 4);
 }
@@ -245,7 +243,7 @@ TEST_F(Telegram, RepeatAcknowledgedAfterARefusalSucceeds) {
 // The code a failure is reported with is its own exchange's: a write that
 // nobody answers after an earlier refusal has none.
 TEST_F(Telegram, ExchangeCodeIsNeverAnEarlierOne) {
-  port.replies = {Hex("10 00 05 05 0A 16")};
+  port.replies = {Hex("10 03 05 05 0D 16")};
   EXPECT_EQ(link.WriteTable(1), 0);
   EXPECT_EQ(link.ExchangeAckCode(), 5);
   port.replies = {};
@@ -254,19 +252,35 @@ TEST_F(Telegram, ExchangeCodeIsNeverAnEarlierOne) {
   EXPECT_EQ(link.AckErrorCode(), 5);  // the last refusal seen, as ever
 }
 
+// Each acknowledgement breaks one check and fits the others. The checks run
+// in order: the start byte first, then the code (a refusal is recorded even
+// when its end byte or checksum is bad), then the end byte and the checksum.
 TEST_F(Telegram, AcknowledgementChecks) {
-  const std::pair<const char*, Bytes> bad[] = {
-      {"start byte", Hex("68 00 05 00 05 16")},
-      {"end byte", Hex("10 00 05 00 05 17")},
-      {"checksum", Hex("10 00 05 00 06 16")},
+  const struct {
+    const char* what;
+    const char* reply;
+    int storedCode;
+  } bad[] = {
+      {"start byte", "68 03 05 00 08 16", 0},
+      {"start byte, checked before the code", "68 03 05 05 0D 16", 0},
+      {"end byte", "10 03 05 00 08 17", 0},
+      {"checksum", "10 03 05 00 09 16", 0},
+      {"checksum that leaves out the first address byte", "10 03 05 00 05 16", 0},
+      {"refusal", "10 03 05 05 0D 16", 5},
+      {"refusal with a bad end byte", "10 03 05 07 0F 17", 7},
+      {"refusal with a bad checksum", "10 03 05 09 00 16", 9},
   };
-  for (const auto& [what, reply] : bad) {
-    SCOPED_TRACE(what);
-    port.replies = {reply, reply};
-    EXPECT_EQ(link.StoreToEeprom(), 0);
-    EXPECT_EQ(link.AckErrorCode(), 0);
+  for (const auto& c : bad) {
+    SCOPED_TRACE(c.what);
+    Link fresh(image, &port);
+    fresh.SetDeviceAddress(test::kDeviceAddress);
+    fresh.SetComputerAddress(test::kComputerAddress);
+    port.replies = {Hex(c.reply), Hex(c.reply)};
+    EXPECT_EQ(fresh.StoreToEeprom(), 0);
+    EXPECT_EQ(fresh.AckErrorCode(), c.storedCode);
+    port.replies.clear();
   }
-  port.replies = {ShortAck()};
+  port.replies = {Hex("10 03 05 00 08 16")};
   EXPECT_EQ(link.StoreToEeprom(), 1);
 }
 
@@ -406,12 +420,12 @@ TEST_F(Telegram, ForeignIdentCopiesOnlyWhatArrived) {
 }
 
 TEST_F(Telegram, ProbeAcceptsOnlyAPositiveAcknowledgement) {
-  port.replies = {ShortAck(0, 0, 5)};
+  port.replies = {ShortAck(0)};
   EXPECT_EQ(link.ProbeAddress(), 1);
-  port.replies = {ShortAck(9, 0, 5)};
+  port.replies = {ShortAck(9)};
   EXPECT_EQ(link.ProbeAddress(), 0);
   EXPECT_EQ(link.AckErrorCode(), 9);
-  port.replies = {Hex("10 00 05 00")};
+  port.replies = {Hex("10 03 05 00")};
   EXPECT_EQ(link.ProbeAddress(), 0);
   EXPECT_EQ(Sends(), 3);  // a probe is never repeated
 }
