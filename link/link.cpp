@@ -256,7 +256,7 @@ bool Link::ReceiveAcknowledgement() {
     if (got == 0) return false;
     if (got == kShortAckSize) result = CheckShortAck();
   }
-  DiscardLateAnswers(kShortAckSize, unanswered.Due());
+  DiscardLateAnswers(kShortAckSize, unanswered.Due(), unanswered.LastAnswered());
   return result;
 }
 

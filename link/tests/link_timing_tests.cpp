@@ -90,5 +90,30 @@ TEST(LinkTiming, AnsweredRepeatCostsNoSecondTimeOut) {
   EXPECT_EQ(line.Requests().size(), 1u);
 }
 
+// The same for a write: one lost acknowledgement costs the read time-out
+// for the 6 bytes (512 ms), the repeat and its acknowledgement, and no
+// second time-out for the answer still due.
+TEST(LinkTiming, AcknowledgedRepeatCostsNoSecondTimeOut) {
+  SimLine line(AtAddress(9));
+  line.link.SetDeviceAddress(9);
+  line.link.SetComputerAddress(3);
+  line.image.sp = 42.5f;
+  sim::Faults drop;
+  drop.dropReplies = 1;
+  Inject(line, drop);
+  line.ClearRequests();
+  const auto start = Clock::now();
+  EXPECT_EQ(line.link.WriteTable(0), 1);
+  const double spent = MsSince(start);
+  EXPECT_EQ(line.Requests().size(), 2u);
+  const double timeOut = 2 * 6 + 500;
+  EXPECT_GT(spent, timeOut);
+  EXPECT_LT(spent, timeOut + 250);
+  line.ClearRequests();
+  EXPECT_EQ(line.link.ReadTable(0), 1);
+  EXPECT_EQ(line.Requests().size(), 1u);
+  EXPECT_FLOAT_EQ(line.image.sp, 42.5f);
+}
+
 }  // namespace
 }  // namespace rq30
