@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "bridge.h"
 #include "link.h"
 #include "ini_file.h"
 #include "load_sequence.h"
@@ -50,6 +51,7 @@ const char kUsageText[] =
     "  params diff FILE               keys whose value differs from the controller's\n"
     "  probe                          whether the controller address answers\n"
     "  eeprom                         the controller stores its parameters\n"
+    "  bridge --broker mqtt://HOST    publishes the live values to an MQTT broker\n"
     "exit: 0 done, 1 an exchange or a file failed, 2 bad usage, 3 differences found\n";
 
 struct UsageError : std::runtime_error {
@@ -513,6 +515,7 @@ int Dispatch(const Options& o, Io& io) {
     return kOk;
   }
   const std::string& name = o.command[0];
+  if (name == "bridge") return RunBridge({o.port, o.baud, o.da, o.sa, o.trace}, o.command, io);
   const char* help = CommandHelp(name);
   if (!help) throw UsageError("unknown command " + name);
   std::vector<std::string> valued;
