@@ -23,6 +23,17 @@ endif()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/rq30)
 
+# The MQTT bridge as a systemd service, one instance per serial line.
+get_property(RQ30_BRIDGE GLOBAL PROPERTY RQ30_BRIDGE)
+if(RQ30_BRIDGE)
+  set(RQ30_BIN_DIR ${CMAKE_INSTALL_FULL_BINDIR})
+  set(RQ30_DOC_DIR ${CMAKE_INSTALL_FULL_DATADIR}/doc/rq30)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/rq30-bridge@.service.in
+                 ${CMAKE_BINARY_DIR}/packaging/rq30-bridge@.service @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/rq30-bridge@.service
+          DESTINATION lib/systemd/system)
+endif()
+
 set(CPACK_PACKAGE_NAME rq30)
 set(CPACK_PACKAGE_VENDOR "RQ-30")
 set(CPACK_PACKAGE_CONTACT "RQ-30 maintainers <rq30@localhost>")
