@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -47,8 +49,9 @@ std::size_t Occurrences(const std::string& text, const std::string& what) {
 
 // The bridge on COM1 at address 5, with extra arguments.
 std::unique_ptr<ChildProcess> StartBridge(const std::string& dir, const std::string& broker,
-                                          std::vector<std::string> extra = {}) {
-  std::vector<std::string> argv = {RQ30CTL_PATH, "--port", "COM1", "--da", "5", "bridge",
+                                          std::vector<std::string> extra = {},
+                                          const std::string& port = "COM1") {
+  std::vector<std::string> argv = {RQ30CTL_PATH, "--port", port, "--da", "5", "bridge",
                                    "--broker", broker, "--topic", kPrefix, "--interval", "1"};
   argv.insert(argv.end(), extra.begin(), extra.end());
   return std::make_unique<ChildProcess>(argv, dir + "/bridge.out", dir + "/bridge.err");
@@ -195,6 +198,51 @@ TEST(Bridge, ReadsOnlyAndAKilledBridgeLeavesItsWill) {
   // Home Assistant finds the entities under its own prefix.
   MqttSubscriber ha(broker.Port(), "homeassistant/#");
   EXPECT_TRUE(ha.WaitFor([](const auto& all) { return all.size() >= 8; }, 5s));
+}
+
+// The adapter is pulled out and plugged in again (a new device behind the
+// same path): the bridge says no-reply, reopens the line by itself and
+// identifies the controller again. The bridge opens a link of the test's
+// own, so that it can never fall back to a real port while the pty is away.
+TEST(Bridge, LineThatGoesAndComesBack) {
+  SimLine line(ControllerAt5());
+  const std::string dir = line.home.Dir();
+  const std::string adapter = dir + "/adapter";
+  std::filesystem::create_symlink(line.server.SlavePath(), adapter);
+  MosquittoBroker broker(dir);
+  broker.Start();
+  MqttSubscriber sub(broker.Port(), std::string(kPrefix) + "/#");
+  auto bridge = StartBridge(dir, "mqtt://127.0.0.1:" + std::to_string(broker.Port()), {}, adapter);
+  ASSERT_TRUE(sub.WaitForMessage(std::string(kPrefix) + "/status", "online", 10s))
+      << ReadText(dir + "/bridge.err");
+
+  std::size_t from = sub.Count();
+  line.server.PullPlug();
+  ASSERT_TRUE(sub.WaitForMessage(std::string(kPrefix) + "/status", "no-reply", 10s, from));
+  EXPECT_NE(ReadText(dir + "/bridge.err").find("line " + adapter + " has gone"), std::string::npos)
+      << ReadText(dir + "/bridge.err");
+
+  line.WithModel([](sim::ControllerModel& m) {
+    m.SetTexts("VTQ45", "FW-K-47-02");
+    return 0;
+  });
+  from = sub.Count();
+  line.server.Start();
+  std::filesystem::create_symlink(line.server.SlavePath(), adapter + ".new");
+  std::filesystem::rename(adapter + ".new", adapter);
+  ASSERT_TRUE(sub.WaitForMessage(std::string(kPrefix) + "/status", "online", 10s, from))
+      << ReadText(dir + "/bridge.err");
+  EXPECT_TRUE(sub.WaitForMessage(std::string(kPrefix) + "/ident",
+                                 "{\"device\":\"VTQ45\",\"firmware\":\"FW-K-47-02\",\"variant\":2}",
+                                 5s, from));
+  EXPECT_TRUE(sub.WaitFor(
+      [from](const auto& all) {
+        return !On(std::vector<MqttReceived>(all.begin() + static_cast<long>(from), all.end()),
+                   "live")
+                    .empty();
+      },
+      5s));
+  EXPECT_EQ(bridge->Wait(0ms), -1);  // still running
 }
 
 // Certificates and a password made here; the broker takes TLS only.
