@@ -122,23 +122,32 @@ BridgeOptions ParseBridgeOptions(const std::vector<std::string>& command,
   BridgeOptions o;
   CLI::App app(kDescription, "rq30ctl bridge");
   app.set_help_flag("-h,--help", "this text");
+  app.footer(
+      "The line comes from rq30ctl's own options before `bridge` (--port, --baud, --da,\n"
+      "--sa, --trace), or else from the program's stored settings.\n"
+      "Exit: 0 stopped by a signal, 1 a fault at the broker at start, 2 bad options.");
   std::string broker, prefix, interval = "1";
   app.add_option("--broker", broker, "mqtt://HOST[:PORT] (1883) or mqtts://HOST[:PORT] (8883)")
-      ->required();
-  app.add_option("--topic", prefix, "topic prefix PREFIX");
-  app.add_option("--interval", interval, "seconds between samples, a whole number from 1 (1)");
-  app.add_option("--user", o.user, "user name at the broker");
+      ->required()
+      ->type_name("URL");
+  app.add_option("--topic", prefix, "topic prefix")->type_name("PREFIX");
+  app.add_option("--interval", interval, "seconds between samples, a whole number from 1 (1)")
+      ->type_name("S");
+  app.add_option("--user", o.user, "user name at the broker")->type_name("USER");
   app.add_option("--password-file", o.passwordFile,
-                 "the password is the file's first line; others must not read the file");
+                 "the password is the file's first line; others must not read the file")
+      ->type_name("FILE");
   app.add_option("--cafile", o.cafile, "CA certificates (PEM) that sign the broker's certificate;"
-                                       " default: the system's");
-  app.add_option("--cert", o.cert, "client certificate (PEM), with --key");
-  app.add_option("--key", o.key, "client key (PEM), with --cert");
+                                       " default: the system's")
+      ->type_name("FILE");
+  app.add_option("--cert", o.cert, "client certificate (PEM), with --key")->type_name("FILE");
+  app.add_option("--key", o.key, "client key (PEM), with --cert")->type_name("FILE");
   app.add_flag("--insecure", o.insecure, "mqtts without checking the broker's certificate");
   CLI::Option* ha = app.add_option("--ha-discovery", o.haPrefix,
                                    "Home Assistant discovery messages under this prefix"
                                    " (homeassistant)")
-                        ->expected(0, 1);
+                        ->expected(0, 1)
+                        ->type_name("[PREFIX]");
 
   std::vector<std::string> args(command.begin() + 1, command.end());
   std::reverse(args.begin(), args.end());
