@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "bridge.h"
 #include "cli_support.h"
 #include "load_sequence.h"
 #include "measurement_log.h"
@@ -44,6 +45,7 @@ const char kUsageText[] =
     "  probe                          whether the controller address answers\n"
     "  eeprom                         the controller stores its parameters (may go to\n"
     "                                 the broadcast address 127; no other command can)\n"
+    "  bridge --broker mqtt://HOST    publishes the live values to an MQTT broker\n"
     "exit: 0 done, 1 an exchange or a file failed, 2 bad usage or refused before\n"
     "anything was written, 3 differences found\n";
 
@@ -290,6 +292,7 @@ int Dispatch(const Options& o, Io& io) {
     return kOk;
   }
   const std::string& name = o.command[0];
+  if (name == "bridge") return RunBridge({o.port, o.baud, o.da, o.sa, o.trace}, o.command, io);
   const char* help = CommandHelp(name);
   if (!help) throw UsageError("unknown command " + name);
   std::vector<std::string> valued;

@@ -23,6 +23,20 @@ endif()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/rq30)
 
+# The MQTT bridge as a systemd service, one instance per serial line.
+get_property(RQ30_BRIDGE GLOBAL PROPERTY RQ30_BRIDGE)
+if(RQ30_BRIDGE)
+  # The paths in it are those of the install, known only then: the package
+  # installs under /usr, `cmake --install` under its --prefix.
+  install(CODE "
+    set(RQ30_BIN_DIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    set(RQ30_DOC_DIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/doc/rq30\")
+    configure_file(\"${CMAKE_CURRENT_LIST_DIR}/rq30-bridge@.service.in\"
+                   \"${CMAKE_BINARY_DIR}/packaging/rq30-bridge@.service\" @ONLY)")
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/rq30-bridge@.service
+          DESTINATION lib/systemd/system)
+endif()
+
 set(CPACK_PACKAGE_NAME rq30)
 set(CPACK_PACKAGE_VENDOR "RQ-30")
 set(CPACK_PACKAGE_CONTACT "RQ-30 maintainers <rq30@localhost>")

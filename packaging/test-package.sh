@@ -31,4 +31,10 @@ dpkg-deb -f "$deb" Package Version Depends
 test -x /usr/bin/rq30
 test -f /usr/share/applications/rq30.desktop
 test -f /usr/share/icons/hicolor/scalable/apps/rq30.svg
+# The MQTT bridge and its service template, where the build has libmosquitto.
+if /usr/bin/rq30ctl bridge --help >/dev/null 2>&1; then
+  test -f /usr/lib/systemd/system/rq30-bridge@.service
+  grep -q '^ExecStart=/usr/bin/rq30ctl ' /usr/lib/systemd/system/rq30-bridge@.service
+  echo "The bridge and its service template are installed."
+fi
 echo "The installed rq30ctl and vtq45-sim run."
