@@ -5,10 +5,8 @@
 #include "bridge.h"
 #include "cli_support.h"
 #include "load_sequence.h"
-#include "measurement_log.h"
+#include "cp1250.h"
 #include "number_text.h"
-#include "record_download.h"
-#include "safe_file.h"
 #include "settings_store.h"
 #include "table_layout.h"
 #include "table_text.h"
@@ -121,13 +119,40 @@ int TableNumber(const CommandArgs& a, const std::string& command) {
   return Number(a.plain[0], 0, kTableCount - 1, "TABLE");
 }
 
+// A text of the controller's memory: Windows-1250 up to its first zero byte.
+std::string ControllerText(const char* bytes, std::size_t size) {
+  std::size_t n = 0;
+  while (n < size && bytes[n] != 0) ++n;
+  return Cp1250ToUtf8(std::string(bytes, n));
+}
+
+// Both texts are asked for whatever the first answer was, as in the
+// program's identification window; a device that answers neither may be of
+// another kind, which says so in its own format.
 int Ident(Session& s, Io& io) {
-  Expect(s.link.ReadDeviceType(), "device type");
-  io.out << "device: " << s.image.deviceType << '\n';
-  Expect(s.link.ReadFirmwareVersion(), "firmware version");
-  io.out << "firmware: " << s.image.firmwareVersion << '\n';
-  const int variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
-  io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
+  const bool device = s.link.ReadDeviceType() != 0;
+  if (device) io.out << "device: " << ControllerText(s.image.deviceType, sizeof s.image.deviceType) << '\n';
+  const bool firmware = s.link.ReadFirmwareVersion() != 0;
+  if (firmware) {
+    io.out << "firmware: "
+           << ControllerText(s.image.firmwareVersion, sizeof s.image.firmwareVersion) << '\n';
+    const int variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
+    io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
+  }
+  if (!device && !firmware && s.link.ReadForeignIdent()) {
+    io.out << "device: jiné zařízení\n";
+    constexpr std::size_t kTextLength = 32;  // three texts of 32 bytes
+    for (int i = 0; i < 3; ++i) {
+      // The device pads its texts with blanks to their 32 bytes.
+      std::string text = ControllerText(
+          reinterpret_cast<const char*>(s.image.foreignTexts) + i * kTextLength, kTextLength);
+      text.erase(text.find_last_not_of(' ') + 1);
+      io.out << "text " << i + 1 << ": " << text << '\n';
+    }
+    throw OtherDevice("a device of another kind answered: it needs other software");
+  }
+  if (!device) Expect(0, "device type");
+  if (!firmware) Expect(0, "firmware version");
   return kOk;
 }
 
@@ -172,70 +197,7 @@ int Write(Session& s, const CommandArgs& a, const LocaleTexts& texts) {
         SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), s.image, texts.point);
     if (!error.empty()) throw UsageError(error);
   }
-  if (!s.link.WriteTable(table)) {
-    throw Failure("write table " + a.plain[0] + ": " + WriteFailure(s.link));
-  }
-  return kOk;
-}
-
-// One sample as the program's log records it: the panel texts, time, date.
-std::string LiveLine(const TableImage& image, const LocaleTexts& texts, const std::tm& now) {
-  const LiveTable& live = image.live;
-  return RecordLine(FormatFixed(live.measured, 5, 2, texts.point),
-                    FormatFixed(live.setpoint, 5, 2, texts.point),
-                    FormatFixed(live.output * 0.1, 4, 1, texts.point),
-                    live.fault != 0 ? "PORUCHA" : "není porucha", texts.Time(now), texts.Date(now));
-}
-
-int Live(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
-  const int intervalMs =
-      a.Get("--interval") ? Number(*a.Get("--interval"), 0, 86400, "--interval") * 1000 : 1000;
-  const int count = a.Get("--count") ? Number(*a.Get("--count"), 1, 1 << 30, "--count") : 0;
-  const std::string* logPath = a.Get("--log");
-
-  MeasurementLog log;
-  if (logPath) {
-    const std::tm now = Now();
-    log.AppendHeader(texts.Date(now), texts.Time(now));
-  }
-  // The file is rewritten whole, through a temporary file, as the program
-  // does: often enough that little is lost, seldom enough for a week's log.
-  constexpr int kRewriteEveryMs = 60 * 1000;
-  int sinceWrite = 0;
-  int failed = 0;
-  for (int n = 0; (count == 0 || n < count) && !io.interrupted(); ++n) {
-    if (n > 0) io.pause(intervalMs);
-    if (io.interrupted()) break;
-    if (!s.link.ReadTable(11)) {
-      ++failed;
-      io.err << "rq30ctl: live values: no valid answer; the last values stand\n";
-    }
-    const std::string line = LiveLine(s.image, texts, Now());
-    io.out << line << std::endl;
-    if (logPath) {
-      log.Append(line);
-      sinceWrite += intervalMs;
-      if (sinceWrite >= kRewriteEveryMs) {
-        log.WriteTo(*logPath);
-        sinceWrite = 0;
-      }
-    }
-  }
-  if (logPath) log.WriteTo(*logPath);
-  return failed ? kFailed : kOk;
-}
-
-int Records(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
-  const RecordDownloadResult result = DownloadRecords(s.link, s.image, io.pause);
-  const std::tm now = Now();
-  const std::vector<std::string> lines = RecordListing(
-      result.download, texts.Date(now), texts.Time(now), std::string(1, texts.point));
-  if (const std::string* out = a.Get("--out")) {
-    WriteFileReplacing(*out, JoinCrLfCp1250(lines));
-  } else {
-    for (const std::string& line : lines) io.out << line << '\n';
-  }
-  if (result.blockFailed) throw Failure("record memory: some blocks did not arrive");
+  if (!s.link.WriteTable(table)) ThrowWriteFailure(s.link, "write table " + a.plain[0]);
   return kOk;
 }
 
@@ -337,8 +299,8 @@ int Dispatch(const Options& o, Io& io) {
   if (name == "scan") return Scan(o, s, a, io);
   if (name == "read") return Read(s, a, texts, io);
   if (name == "write") return Write(s, a, texts);
-  if (name == "live") return Live(s, a, texts, io);
-  if (name == "records") return Records(s, a, texts, io);
+  if (name == "live") return LiveCommand(s, a, texts, io);
+  if (name == "records") return RecordsCommand(s, a, texts, io);
   if (name == "params") return ParamsCommand(s, a, texts, io);
   if (name == "clock") return ClockCommand(s, a, io);
   if (name == "probe") {
@@ -346,8 +308,13 @@ int Dispatch(const Options& o, Io& io) {
     io.out << "address " << o.da << " answers\n";
     return kOk;
   }
-  if (!s.link.StoreToEeprom()) throw Failure("EEPROM: " + WriteFailure(s.link));
+  if (!s.link.StoreToEeprom()) ThrowWriteFailure(s.link, "EEPROM");
   return kOk;
+}
+
+int Report(Io& io, const std::exception& e, int code) {
+  io.err << "rq30ctl: " << e.what() << '\n';
+  return code;
 }
 
 }  // namespace
@@ -361,9 +328,16 @@ int Run(const std::vector<std::string>& args, Io& io) {
   } catch (const Refusal& e) {
     io.err << "rq30ctl: " << e.what() << '\n';
     return kUsage;
+  } catch (const ControllerRefusal& e) {
+    return Report(io, e, kRefused);
+  } catch (const FileError& e) {
+    return Report(io, e, kFileError);
+  } catch (const PortError& e) {
+    return Report(io, e, kPortError);
+  } catch (const OtherDevice& e) {
+    return Report(io, e, kOtherDevice);
   } catch (const std::exception& e) {
-    io.err << "rq30ctl: " << e.what() << '\n';
-    return kFailed;
+    return Report(io, e, kFailed);
   }
 }
 

@@ -57,20 +57,33 @@ std::string LocaleTexts::Time(const std::tm& t) const {
   return Format(t, iso ? "%H:%M:%S" : "%X");
 }
 
-std::tm Now() {
-  const std::time_t t = std::time(nullptr);
-  return *std::localtime(&t);  // one thread: the shared result is ours
+std::tm Now() { return LocalTime(std::chrono::system_clock::now()); }
+
+std::tm LocalTime(std::chrono::system_clock::time_point t) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(t);
+  return *std::localtime(&seconds);  // one thread: the shared result is ours
 }
 
-Session::Session(const Options& o, Io& io) : link(image) {
-  port.SetBaudRate(o.baud);
-  const std::string& p = o.port;
+namespace {
+
+void OpenLine(SerialPort& port, const std::string& p) {
   const bool comName = p.size() > 3 && p.compare(0, 3, "COM") == 0 &&
                        p.find_first_not_of("0123456789", 3) == std::string::npos;
   if (comName) {
     port.OpenPort(std::atoi(p.c_str() + 3));
   } else {
     port.OpenPath(p);
+  }
+}
+
+}  // namespace
+
+Session::Session(const Options& o, Io& io) : options(o), link(image) {
+  port.SetBaudRate(o.baud);
+  try {
+    OpenLine(port, o.port);
+  } catch (const std::runtime_error& e) {
+    throw PortError(e.what());
   }
   if (o.trace) {
     trace = std::make_unique<TracePort>(port, io.err);
@@ -86,6 +99,16 @@ Session::Session(const Options& o, Io& io) : link(image) {
   });
 }
 
+bool Session::Reopen() {
+  port.ClosePort();
+  try {
+    OpenLine(port, options.port);
+    return true;
+  } catch (const std::runtime_error&) {
+    return false;
+  }
+}
+
 void Expect(int result, const std::string& what) {
   if (!result) throw Failure(what + ": no valid answer from the controller");
 }
@@ -94,6 +117,15 @@ std::string WriteFailure(const Link& link) {
   const int code = link.ExchangeAckCode();
   if (code) return "not acknowledged (code " + std::to_string(code) + ")";
   return "no acknowledgement";
+}
+
+}  // namespace rq30::cli
+
+namespace rq30::cli {
+
+void ThrowWriteFailure(const Link& link, const std::string& what) {
+  if (link.ExchangeAckCode()) throw ControllerRefusal(what + ": " + WriteFailure(link));
+  throw Failure(what + ": " + WriteFailure(link));
 }
 
 }  // namespace rq30::cli

@@ -55,7 +55,7 @@ struct ParameterFile {
 // The file, refused unless it can be a parameter set.
 ParameterFile OpenParameterFile(const std::string& path, const std::string& what) {
   std::string bytes;
-  if (ReadWholeFile(path, bytes) != FileRead::kOk) throw Failure(what + ": cannot read " + path);
+  if (ReadWholeFile(path, bytes) != FileRead::kOk) throw FileError(what + ": cannot read " + path);
   IniFile ini = IniFile::FromBytes(path, bytes);
   const std::string why = paramset::NotAParameterSet(bytes, ini);
   if (!why.empty()) {
@@ -88,7 +88,11 @@ int FileVariantFor(const ParameterFile& file, int controllerVariant, Io& io) {
 
 int ParamsSave(Session& s, const std::string& path, const LocaleTexts& texts, Io& io) {
   const int variant = LoadFromController(s, io, "params save");
-  paramset::SaveImage(path, s.image, variant, texts.point);
+  try {
+    paramset::SaveImage(path, s.image, variant, texts.point);
+  } catch (const std::runtime_error& e) {
+    throw FileError(std::string("params save: ") + e.what());
+  }
   return kOk;
 }
 
@@ -156,7 +160,9 @@ int ParamsLoad(Session& s, const std::string& path, const LoadOptions& options,
 
   paramset::TransferHooks hooks;
   hooks.pause = io.pause;
+  bool refused = false;
   hooks.done = [&](const std::string& item, int ok) {
+    if (!ok && s.link.ExchangeAckCode()) refused = true;
     io.out << item << (ok ? ": written\n" : ": FAILED, " + WriteFailure(s.link) + "\n");
   };
   const std::vector<std::string> failed = paramset::WriteParameterSet(s.link, plan, hooks);
@@ -176,11 +182,12 @@ int ParamsLoad(Session& s, const std::string& path, const LoadOptions& options,
   }
   if (!problems.empty()) {
     if (options.eeprom) io.err << "rq30ctl: EEPROM not stored: the set is not as written\n";
+    if (refused) throw ControllerRefusal(what + ": " + Joined(problems, "; "));
     throw Failure(what + ": " + Joined(problems, "; "));
   }
   io.out << "read back: as written\n";
   if (options.eeprom) {
-    if (!s.link.StoreToEeprom()) throw Failure("EEPROM: " + WriteFailure(s.link));
+    if (!s.link.StoreToEeprom()) ThrowWriteFailure(s.link, "EEPROM");
     io.out << "EEPROM: written\n";
   }
   return kOk;

@@ -88,7 +88,7 @@ TEST(Rq30ctl, RefusedWriteNamesTheCode) {
   SimLine line(Controllers({0}));
   line.WithModel([](sim::ControllerModel& m) { return m.Injected().nakCode = 5; });
   const Result r = Ctl({"write", "0", "SP=1"});
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.code, 4);
   EXPECT_EQ(r.err, "rq30ctl: write table 0: not acknowledged (code 5)\n");
 }
 
@@ -127,7 +127,8 @@ TEST(Rq30ctl, LiveKeepsGoingWhenReadsFail) {
   line.WithModel([](sim::ControllerModel& m) { return m.Injected().dropReplies = 100; });
   const Result r = Ctl({"live", "--interval", "0", "--count", "2"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2);  // a line per sample still
+  EXPECT_EQ(r.out, "");  // no record for a sample that did not come
+  EXPECT_NE(r.err.find("(2 missed)"), std::string::npos) << r.err;
 }
 
 TEST(Rq30ctl, RecordsAsTheProgramListsThem) {
@@ -215,7 +216,7 @@ TEST(Rq30ctl, ParameterSaveFailsOnATableThatDoesNotAnswer) {
   EXPECT_EQ(r.err, "rq30ctl: params save: no valid answer for table 19, 15\n");
   EXPECT_FALSE(std::filesystem::exists(other));
 
-  EXPECT_EQ(Ctl({"params", "diff", line.home.Dir() + "/missing.ini"}).code, 1);
+  EXPECT_EQ(Ctl({"params", "diff", line.home.Dir() + "/missing.ini"}).code, 5);
   EXPECT_EQ(Ctl({"params", "save"}).code, 2);
   EXPECT_EQ(Ctl({"params", "save", other, "--eeprom"}).code, 2);
   EXPECT_EQ(Ctl({"params", "diff", other, "--other-variant"}).code, 2);
@@ -225,8 +226,85 @@ TEST(Rq30ctl, MissingPortIsAFailureWithTheProgramsText) {
   SimLine line(Controllers({0}));
   std::filesystem::create_symlink(line.home.Dir() + "/gone", line.home.Dir() + "/QelFW_K47/COM6");
   const Result r = Ctl({"--port", "COM6", "probe"});
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.code, 6);
   EXPECT_EQ(r.err, "rq30ctl: Sériový port COM6 nelze otevřít\n");
+}
+
+}  // namespace
+}  // namespace rq30
+
+namespace rq30 {
+namespace {
+
+// One case per exit code, each from the situation a script would meet.
+TEST(Rq30ctl, ExitCodes) {
+  struct Case {
+    int code;
+    std::function<std::vector<std::string>(SimLine&)> setUp;
+  };
+  const std::vector<Case> cases = {
+      {0, [](SimLine&) { return std::vector<std::string>{"--da", "4", "probe"}; }},
+      {1, [](SimLine&) { return std::vector<std::string>{"--da", "5", "probe"}; }},
+      {2, [](SimLine&) { return std::vector<std::string>{"--da", "4", "dance"}; }},
+      {3,
+       [](SimLine& line) {
+         const std::string file = line.home.Dir() + "/set.ini";
+         EXPECT_EQ(Ctl({"--da", "4", "params", "save", file}).code, 0);
+         line.WithModel([](sim::ControllerModel& m) { return m.Image().sp = 61.5f; });
+         return std::vector<std::string>{"--da", "4", "params", "diff", file};
+       }},
+      {4,
+       [](SimLine& line) {
+         line.WithModel([](sim::ControllerModel& m) { return m.Injected().nakCode = 3; });
+         return std::vector<std::string>{"--da", "4", "write", "0", "SP=1"};
+       }},
+      {5,
+       [](SimLine& line) {
+         return std::vector<std::string>{"--da", "4", "records", "--out",
+                                         line.home.Dir() + "/no/such/folder/z.txt"};
+       }},
+      {6, [](SimLine&) { return std::vector<std::string>{"--port", "COM9", "--da", "4", "probe"}; }},
+      {7,
+       [](SimLine& line) {
+         line.WithModel([](sim::ControllerModel& m) {
+           m.SetFirmware(sim::Firmware::Foreign);
+           return 0;
+         });
+         return std::vector<std::string>{"--da", "4", "ident"};
+       }},
+  };
+  for (const Case& c : cases) {
+    SimLine line(Controllers({4}));
+    const std::vector<std::string> args = c.setUp(line);
+    const Result r = Ctl(args);
+    EXPECT_EQ(r.code, c.code) << args.back() << ": " << r.err;
+  }
+}
+
+TEST(Rq30ctl, IdentShowsADeviceOfAnotherKind) {
+  SimLine line(Controllers({4}));
+  line.WithModel([](sim::ControllerModel& m) {
+    m.SetFirmware(sim::Firmware::Foreign);
+    return 0;
+  });
+  const Result r = Ctl({"--da", "4", "ident"});
+  EXPECT_EQ(r.code, 7);
+  EXPECT_EQ(r.out,
+            "device: jiné zařízení\n"
+            "text 1: VTQ12 dvoukanalovy zapisovac\n"
+            "text 2: Vyrobni cislo 12-04117\n"
+            "text 3: FW-R-12-05\n");
+}
+
+// The firmware is asked for even when the device type got no answer.
+TEST(Rq30ctl, IdentAsksForTheFirmwareWhateverTheDeviceTypeDid) {
+  SimLine line(Controllers({4}));
+  // The link sends a request three times before it gives up.
+  line.WithModel([](sim::ControllerModel& m) { return m.Injected().dropReplies = 3; });
+  const Result r = Ctl({"--da", "4", "ident"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("firmware: FW-K-47-03\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("device type: no valid answer"), std::string::npos) << r.err;
 }
 
 }  // namespace
