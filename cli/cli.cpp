@@ -44,8 +44,19 @@ const char kUsageText[] =
     "  eeprom                         the controller stores its parameters (may go to\n"
     "                                 the broadcast address 127; no other command can)\n"
     "  bridge --broker mqtt://HOST    publishes the live values to an MQTT broker\n"
-    "exit: 0 done, 1 an exchange or a file failed, 2 bad usage or refused before\n"
-    "anything was written, 3 differences found\n";
+    "  help [COMMAND]                 this text, or the command's\n"
+    "general options, before or after the command: --json (machine-readable output\n"
+    "of ident, scan, read, live, records and params diff), --quiet (no progress),\n"
+    "-h/--help, --version\n"
+    "exit status:\n"
+    "  0  done\n"
+    "  1  the controller did not answer\n"
+    "  2  bad usage or a refused input; nothing was sent\n"
+    "  3  differences found (params diff)\n"
+    "  4  the controller refused (a non-zero acknowledgement)\n"
+    "  5  a file could not be read or written\n"
+    "  6  the serial line could not be opened\n"
+    "  7  a device of another kind answered\n";
 
 // The line the program itself would use: its stored port, rate and addresses.
 void StoredDefaults(Options& o) {
@@ -58,6 +69,8 @@ void StoredDefaults(Options& o) {
   o.sa = store->ReadInteger("ADRESA", "SA", 0);
 }
 
+// The line's and the output's options may stand before or after the
+// command; everything else is the command's.
 Options Parse(const std::vector<std::string>& args) {
   Options o;
   StoredDefaults(o);
@@ -79,11 +92,18 @@ Options Parse(const std::vector<std::string>& args) {
       o.locale = value();
     } else if (arg == "--trace") {
       o.trace = true;
-    } else if (arg.rfind("--", 0) == 0 && arg != "--help") {
+    } else if (arg == "--json") {
+      o.json = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+      o.quiet = true;
+    } else if (arg == "--version" && o.command.empty()) {
+      o.version = true;
+    } else if (arg == "-h") {
+      o.command.push_back("--help");
+    } else if (o.command.empty() && arg != "--help" && arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option " + arg);
     } else {
-      o.command.assign(args.begin() + static_cast<long>(i), args.end());
-      break;
+      o.command.push_back(arg);
     }
   }
   return o;
@@ -247,10 +267,34 @@ const char* CommandHelp(const std::string& name) {
   return nullptr;
 }
 
+// How many plain arguments each command takes, at least and at most.
+std::pair<std::size_t, std::size_t> PlainArguments(const std::string& name) {
+  if (name == "read") return {1, 1};
+  if (name == "write") return {2, 1000};
+  if (name == "params") return {2, 2};
+  if (name == "clock") return {1, 2};
+  return {0, 0};
+}
+
 int Dispatch(const Options& o, Io& io) {
-  if (o.command.empty() || o.command[0] == "--help") {
-    if (o.command.empty()) throw UsageError("no command");
+  if (o.version) {
+    if (!o.command.empty()) throw UsageError("--version takes no command");
+    io.out << "rq30ctl " << RQ30_VERSION << '\n';
+    return kOk;
+  }
+  if (o.command.empty()) throw UsageError("no command");
+  if (o.command[0] == "--help") {
     io.out << kUsageText;
+    return kOk;
+  }
+  if (o.command[0] == "help") {
+    if (o.command.size() == 1) {
+      io.out << kUsageText;
+      return kOk;
+    }
+    const char* help = o.command.size() == 2 ? CommandHelp(o.command[1]) : nullptr;
+    if (!help) throw UsageError("help takes one command name");
+    io.out << help;
     return kOk;
   }
   const std::string& name = o.command[0];
@@ -268,6 +312,9 @@ int Dispatch(const Options& o, Io& io) {
     io.out << help;
     return kOk;
   }
+  const auto [fewest, most] = PlainArguments(name);
+  if (a.plain.size() < fewest) throw UsageError(name + ": too few arguments");
+  if (a.plain.size() > most) throw UsageError(name + ": unexpected argument " + a.plain[most]);
   const LocaleTexts texts(o.locale);
   // Usage is checked before the line is opened.
   if (name == "read" || name == "write") TableNumber(a, name);

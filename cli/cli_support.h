@@ -56,6 +56,9 @@ struct Options {
   int sa = 0;
   std::string locale = "C";
   bool trace = false;
+  bool json = false;     // machine-readable output
+  bool quiet = false;    // no progress on standard error
+  bool version = false;
   std::vector<std::string> command;
 };
 

@@ -181,14 +181,40 @@ TEST(Rq30ctl, UsageErrors) {
                                              {"--da", "200", "probe"},
                                              {"scan", "--from", "9", "--to", "3"},
                                              {"live", "--every", "1"},
-                                             {"--locale", "xx_NOWHERE", "read", "0"}}) {
+                                             {"--locale", "xx_NOWHERE", "read", "0"},
+                                             {"probe", "extra"},
+                                             {"read", "0", "1"},
+                                             {"ident", "--bogus"},
+                                             {"records", "--out"},
+                                             {"help", "dance"},
+                                             {"--version", "probe"}}) {
     const Result r = Ctl(args);
     EXPECT_EQ(r.code, 2) << (args.empty() ? "(none)" : args[0]) << ": " << r.err;
     EXPECT_NE(r.err.find("usage: rq30ctl"), std::string::npos);
   }
-  const Result help = Ctl({"live", "--help"});
-  EXPECT_EQ(help.code, 0);
-  EXPECT_EQ(help.out.rfind("usage: rq30ctl live", 0), 0u);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"live", "--help"}, {"live", "-h"}, {"help", "live"}}) {
+    const Result help = Ctl(args);
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out.rfind("usage: rq30ctl live", 0), 0u) << args[1];
+  }
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"help"}}) {
+    const Result usage = Ctl(args);
+    EXPECT_EQ(usage.code, 0);
+    EXPECT_NE(usage.out.find("  7  a device of another kind answered\n"), std::string::npos);
+  }
+  const Result version = Ctl({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_EQ(version.out.rfind("rq30ctl 1.", 0), 0u) << version.out;
+}
+
+// The line's options may follow the command, as git's and systemctl's do.
+TEST(Rq30ctl, OptionsAfterTheCommand) {
+  SimLine line(Controllers({6}));
+  const Result r = Ctl({"probe", "--da", "6"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "address 6 answers\n");
 }
 
 TEST(Rq30ctl, IdentNamesTheFirmwareVariant) {
