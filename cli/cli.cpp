@@ -204,18 +204,29 @@ int Read(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
   return kOk;
 }
 
-int Write(Session& s, const CommandArgs& a, const LocaleTexts& texts) {
-  const int table = TableNumber(a, "write");
+// Every MNEMONIC=VALUE of a write, checked as the editor checks its fields
+// before anything is sent; throws a UsageError naming the field and its
+// range.
+void CheckWriteValues(const CommandArgs& a, int table, const LocaleTexts& texts) {
   if (!LayoutOf(table).encodable) throw UsageError("table " + a.plain[0] + " cannot be written");
-  if (a.plain.size() < 2) throw UsageError("write needs MNEMONIC=VALUE");
-  Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
+  TableImage scratch{};
   for (std::size_t i = 1; i < a.plain.size(); ++i) {
     const std::string& pair = a.plain[i];
     const std::size_t eq = pair.find('=');
     if (eq == std::string::npos) throw UsageError("expected MNEMONIC=VALUE, got " + pair);
     const std::string error =
-        SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), s.image, texts.point);
-    if (!error.empty()) throw UsageError(error);
+        SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), scratch, texts.point);
+    if (!error.empty()) throw UsageError(error + "; nothing sent");
+  }
+}
+
+int Write(Session& s, const CommandArgs& a, const LocaleTexts& texts) {
+  const int table = TableNumber(a, "write");
+  Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
+  for (std::size_t i = 1; i < a.plain.size(); ++i) {
+    const std::string& pair = a.plain[i];
+    const std::size_t eq = pair.find('=');
+    SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), s.image, texts.point);
   }
   if (!s.link.WriteTable(table)) ThrowWriteFailure(s.link, "write table " + a.plain[0]);
   return kOk;
@@ -318,6 +329,7 @@ int Dispatch(const Options& o, Io& io) {
   const LocaleTexts texts(o.locale);
   // Usage is checked before the line is opened.
   if (name == "read" || name == "write") TableNumber(a, name);
+  if (name == "write") CheckWriteValues(a, TableNumber(a, name), texts);
   if (name == "params") {
     const bool known = !a.plain.empty() && (a.plain[0] == "save" || a.plain[0] == "load" ||
                                             a.plain[0] == "diff");

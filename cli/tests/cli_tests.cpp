@@ -2,6 +2,7 @@
 // private configuration folder, with faults where they matter.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -331,6 +332,45 @@ TEST(Rq30ctl, IdentAsksForTheFirmwareWhateverTheDeviceTypeDid) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("firmware: FW-K-47-03\n"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("device type: no valid answer"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace rq30
+
+namespace rq30 {
+namespace {
+
+// A value the editor would not take goes nowhere: not even the read that
+// precedes a write is sent, and the controller's memory stays as it was.
+TEST(Rq30ctl, RefusedValuesSendNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string named;  // what the message must name
+  };
+  const std::vector<Case> cases = {
+      {{"write", "1", "RALA=99"}, "RALA is a list: a position from 0 to 3, not 99"},
+      {{"write", "1", "RALA=-1"}, "RALA is a list: a position from 0 to 3"},
+      {{"write", "1", "SPHI=1e39"}, "SPHI takes a number a float can hold"},
+      {{"write", "1", "SPLO=5", "SPHI=abc"}, "SPHI takes a number"},
+      {{"write", "0", "SP=nan"}, "SP takes a number"},
+  };
+  SimLine line(Controllers({4}));
+  const TableImage before = line.WithModel([](sim::ControllerModel& m) { return m.Image(); });
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--da", "4"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Result r = Ctl(args);
+    EXPECT_EQ(r.code, 2) << c.args.back();
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(line.Requests().empty());
+  const TableImage after = line.WithModel([](sim::ControllerModel& m) { return m.Image(); });
+  EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+
+  // The same fields within their ranges go out.
+  const Result ok = Ctl({"--da", "4", "write", "1", "RALA=3", "SPHI=1e30"});
+  EXPECT_EQ(ok.code, 0) << ok.err;
+  EXPECT_EQ(line.WithModel([](sim::ControllerModel& m) { return m.Image().alarm1.rala; }), 3);
 }
 
 }  // namespace
