@@ -6,6 +6,7 @@
 #include "cli_support.h"
 #include "load_sequence.h"
 #include "cp1250.h"
+#include "json_output.h"
 #include "number_text.h"
 #include "settings_store.h"
 #include "table_layout.h"
@@ -150,27 +151,50 @@ std::string ControllerText(const char* bytes, std::size_t size) {
 // program's identification window; a device that answers neither may be of
 // another kind, which says so in its own format.
 int Ident(Session& s, Io& io) {
+  const bool json = s.options.json;
+  std::vector<std::pair<std::string, std::string>> shown;  // key, text
   const bool device = s.link.ReadDeviceType() != 0;
-  if (device) io.out << "device: " << ControllerText(s.image.deviceType, sizeof s.image.deviceType) << '\n';
+  if (device) shown.emplace_back("device", ControllerText(s.image.deviceType, sizeof s.image.deviceType));
   const bool firmware = s.link.ReadFirmwareVersion() != 0;
+  int variant = 0;
   if (firmware) {
-    io.out << "firmware: "
-           << ControllerText(s.image.firmwareVersion, sizeof s.image.firmwareVersion) << '\n';
-    const int variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
-    io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
+    shown.emplace_back("firmware",
+                       ControllerText(s.image.firmwareVersion, sizeof s.image.firmwareVersion));
+    variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
   }
+  std::vector<std::string> foreign;
   if (!device && !firmware && s.link.ReadForeignIdent()) {
-    io.out << "device: jiné zařízení\n";
     constexpr std::size_t kTextLength = 32;  // three texts of 32 bytes
     for (int i = 0; i < 3; ++i) {
       // The device pads its texts with blanks to their 32 bytes.
       std::string text = ControllerText(
           reinterpret_cast<const char*>(s.image.foreignTexts) + i * kTextLength, kTextLength);
       text.erase(text.find_last_not_of(' ') + 1);
-      io.out << "text " << i + 1 << ": " << text << '\n';
+      foreign.push_back(text);
     }
-    throw OtherDevice("a device of another kind answered: it needs other software");
   }
+  if (json) {
+#if RQ30_WITH_JSON
+    Json j = Json::object();
+    for (const auto& [key, text] : shown) j[key] = text;
+    if (firmware) j["variant"] = variant ? Json(variant) : Json(nullptr);
+    if (!foreign.empty()) {
+      j["device"] = "jiné zařízení";
+      j["foreign"] = foreign;
+    }
+    if (!shown.empty() || !foreign.empty()) PrintJson(io.out, j);
+#endif
+  } else {
+    for (const auto& [key, text] : shown) io.out << key << ": " << text << '\n';
+    if (firmware) {
+      io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
+    }
+    if (!foreign.empty()) {
+      io.out << "device: jiné zařízení\n";
+      for (int i = 0; i < 3; ++i) io.out << "text " << i + 1 << ": " << foreign[i] << '\n';
+    }
+  }
+  if (!foreign.empty()) throw OtherDevice("a device of another kind answered: it needs other software");
   if (!device) Expect(0, "device type");
   if (!firmware) Expect(0, "firmware version");
   return kOk;
@@ -180,19 +204,26 @@ int Scan(const Options& o, Session& s, const CommandArgs& a, Io& io) {
   const int from = a.Get("--from") ? Number(*a.Get("--from"), 0, 126, "--from") : 0;
   const int to = a.Get("--to") ? Number(*a.Get("--to"), 0, 126, "--to") : 126;
   if (from > to) throw UsageError("--from must not be above --to");
-  int found = 0;
+  const bool progress = io.terminal && !o.quiet;
+  std::vector<int> found;
   for (int address = from; address <= to && !io.interrupted(); ++address) {
-    if (io.terminal) io.err << "\rscanning " << address << " of " << from << ".." << to << std::flush;
+    if (progress) {
+      io.err << "\rscanning: " << address - from << " of " << to - from + 1 << " addresses done"
+             << std::flush;
+    }
     s.link.SetDeviceAddress(address);
     if (s.link.ProbeAddress()) {
-      if (io.terminal) io.err << '\r' << std::string(40, ' ') << '\r';
-      io.out << address << std::endl;
-      ++found;
+      if (progress) io.err << '\r' << std::string(50, ' ') << '\r';
+      if (!o.json) io.out << address << std::endl;
+      found.push_back(address);
     }
   }
-  if (io.terminal) io.err << '\r' << std::string(40, ' ') << '\r' << std::flush;
+  if (progress) io.err << '\r' << std::string(50, ' ') << '\r' << std::flush;
+#if RQ30_WITH_JSON
+  if (o.json) PrintJson(io.out, Json{{"addresses", found}});
+#endif
   s.link.SetDeviceAddress(o.da);
-  io.err << found << (found == 1 ? " address answers\n" : " addresses answer\n");
+  io.err << found.size() << (found.size() == 1 ? " address answers\n" : " addresses answer\n");
   return kOk;
 }
 
@@ -200,6 +231,17 @@ int Read(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
   const int table = TableNumber(a, "read");
   if (!LayoutOf(table).decodable) throw UsageError("table " + a.plain[0] + " has no read layout");
   Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
+  if (s.options.json) {
+#if RQ30_WITH_JSON
+    Json j = Json::object();
+    for (const std::string& line : TableFieldTexts(table, s.image, '.')) {
+      const std::size_t eq = line.find('=');
+      j[line.substr(0, eq)] = ValueJson(line.substr(eq + 1));
+    }
+    PrintJson(io.out, j);
+#endif
+    return kOk;
+  }
   for (const std::string& line : TableFieldTexts(table, s.image, texts.point)) io.out << line << '\n';
   return kOk;
 }
@@ -327,6 +369,7 @@ int Dispatch(const Options& o, Io& io) {
   if (a.plain.size() < fewest) throw UsageError(name + ": too few arguments");
   if (a.plain.size() > most) throw UsageError(name + ": unexpected argument " + a.plain[most]);
   const LocaleTexts texts(o.locale);
+  if (o.json) RequireJson();
   // Usage is checked before the line is opened.
   if (name == "read" || name == "write") TableNumber(a, name);
   if (name == "write") CheckWriteValues(a, TableNumber(a, name), texts);

@@ -10,9 +10,13 @@
 
 #include "cli_support.h"
 #include "cp1250.h"
+#include "json_output.h"
 #include "measurement_log.h"
 #include "number_text.h"
 #include "safe_file.h"
+#if RQ30_WITH_JSON
+#include "live_json.h"
+#endif
 
 namespace rq30::cli {
 
@@ -98,7 +102,13 @@ int LiveCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& 
     const Clock::time_point at = interval > 0 ? next : io.clock();
     if (s.link.ReadTable(kLiveTable)) {
       const std::string line = LiveLine(s.image, texts, LocalTime(at));
-      io.out << line << std::endl;
+      if (s.options.json) {
+#if RQ30_WITH_JSON
+        PrintJson(io.out, LiveJson(s.image.live, Clock::to_time_t(at)));
+#endif
+      } else {
+        io.out << line << std::endl;
+      }
       if (log) log->Append(line);
     } else {
       // No record for a sample that did not come: a log shows a gap rather

@@ -7,6 +7,7 @@
 
 #include "cli_support.h"
 #include "ini_file.h"
+#include "json_output.h"
 #include "load_sequence.h"
 #include "param_file.h"
 #include "param_keys.h"
@@ -110,15 +111,29 @@ int ParamsDiff(Session& s, const std::string& path, bool withAddress, const Loca
   TableImage fromFile = s.image;
   TakeValues(file, plan, variant, texts, fromFile, "params diff");
   int differences = 0;
+#if RQ30_WITH_JSON
+  Json listed = Json::array();
+#endif
   for (const Key& key : paramset::Keys()) {
     if (!paramset::InPlan(plan, key)) continue;
     const std::string mine = paramset::SetValueText(fromFile, key, texts.point);
     const std::string theirs = paramset::SetValueText(s.image, key, texts.point);
     if (mine == theirs) continue;
     ++differences;
+    if (s.options.json) {
+#if RQ30_WITH_JSON
+      listed.push_back(Json{{"key", key.section + "/" + key.name},
+                            {"file", paramset::SetValueText(fromFile, key, '.')},
+                            {"controller", paramset::SetValueText(s.image, key, '.')}});
+#endif
+      continue;
+    }
     io.out << key.section << '/' << key.name << ": file " << mine << ", controller " << theirs
            << '\n';
   }
+#if RQ30_WITH_JSON
+  if (s.options.json) PrintJson(io.out, Json{{"differences", listed}});
+#endif
   return differences ? kDifferent : kOk;
 }
 
