@@ -1,8 +1,8 @@
 #include "cli_support.h"
 
-#include <clocale>
 #include <cstdlib>
 
+#include "locale_formats.h"
 #include "number_text.h"
 
 namespace rq30::cli {
@@ -31,31 +31,24 @@ const std::string* CommandArgs::Get(const std::string& name) const {
 }
 
 LocaleTexts::LocaleTexts(const std::string& name) {
-  if (!std::setlocale(LC_ALL, name.c_str())) {
-    throw UsageError("locale " + name + " is not installed");
+  if (!name.empty()) {
+    const std::optional<LocaleFormat> f = FormatOf(name);
+    if (!f) throw UsageError("locale " + name + " is not known (C, cs, sk, de, pl, fr, en, en_GB)");
+    point = f->point;
+    datePattern = f->date;
+    timePattern = f->time;
+    return;
   }
-  const char* dp = std::localeconv()->decimal_point;
-  point = dp && dp[0] && !dp[1] ? dp[0] : '.';
-  iso = name == "C" || name == "POSIX";
+  const LocaleFormat numbers = FormatOf(EnvironmentLocale("LC_NUMERIC")).value_or(LocaleFormat{});
+  const LocaleFormat times = FormatOf(EnvironmentLocale("LC_TIME")).value_or(LocaleFormat{});
+  point = numbers.point;
+  datePattern = times.date;
+  timePattern = times.time;
 }
 
-namespace {
+std::string LocaleTexts::Date(const std::tm& t) const { return FormatDate(t, datePattern); }
 
-std::string Format(const std::tm& t, const char* format) {
-  char buffer[64];
-  const std::size_t n = std::strftime(buffer, sizeof buffer, format, &t);
-  return std::string(buffer, n);
-}
-
-}  // namespace
-
-std::string LocaleTexts::Date(const std::tm& t) const {
-  return Format(t, iso ? "%Y-%m-%d" : "%x");
-}
-
-std::string LocaleTexts::Time(const std::tm& t) const {
-  return Format(t, iso ? "%H:%M:%S" : "%X");
-}
+std::string LocaleTexts::Time(const std::tm& t) const { return FormatTime(t, timePattern); }
 
 std::tm Now() { return LocalTime(std::chrono::system_clock::now()); }
 

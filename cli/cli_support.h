@@ -54,7 +54,7 @@ struct Options {
   int baud = kDefaultBaudRate;
   int da = 0;
   int sa = 0;
-  std::string locale = "C";
+  std::string locale;  // empty: the environment's, as the program takes it
   bool trace = false;
   bool json = false;     // machine-readable output
   bool quiet = false;    // no progress on standard error
@@ -76,10 +76,14 @@ struct CommandArgs {
   const std::string* Get(const std::string& name) const;
 };
 
-// Texts of the chosen locale: the decimal point, and dates and times.
+// Texts of the chosen locale: the decimal point, and dates and times. An
+// empty name takes the environment's (LC_ALL, LC_NUMERIC for numbers,
+// LC_TIME for dates and times, LANG); a name of no known language is a
+// UsageError, one from the environment falls back to the C locale.
 struct LocaleTexts {
   char point = '.';
-  bool iso = true;  // the C locale: ISO dates
+  std::string datePattern;  // empty: ISO 8601
+  std::string timePattern;
 
   explicit LocaleTexts(const std::string& name);
   std::string Date(const std::tm& t) const;
