@@ -289,13 +289,19 @@ const char* CommandHelp(const std::string& name) {
   }
   if (name == "live") {
     return "usage: rq30ctl live [--interval SECONDS] [--count N] [--log FILE]\n"
-           "  reads the live values every interval (default 1 s) until N samples or Ctrl+C;\n"
-           "  each line is a record of the program's measurement log; --log writes that\n"
-           "  log (Windows-1250, CR LF), rewritten whole every minute and at the end\n";
+           "  reads the live values on the wall clock's second grid, every SECONDS (default\n"
+           "  1; 0: as fast as the line allows), until N samples or Ctrl+C, SIGTERM or\n"
+           "  SIGHUP; each line is a record of the program's measurement log. --log FILE\n"
+           "  writes that log (Windows-1250, CR LF): the header at once, then each record\n"
+           "  appended and flushed as it is taken. A sample without an answer writes no\n"
+           "  record and is counted on standard error; a line that vanished is opened\n"
+           "  again once per interval. --json: one JSON object per sample\n";
   }
   if (name == "records") {
     return "usage: rq30ctl records [--out FILE]\n"
-           "  downloads the record memory; prints the program's listing or saves it\n";
+           "  downloads the record memory (16 blocks; progress on a terminal) and prints\n"
+           "  the program's listing, or saves it to FILE only when every block arrived\n"
+           "  (else exit 1 and FILE stays as it was)\n";
   }
   if (name == "params") {
     return "usage: rq30ctl params save FILE\n"
