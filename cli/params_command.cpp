@@ -34,12 +34,16 @@ int LoadFromController(Session& s, Io& io, const std::string& what) {
   std::vector<std::string> silent;
   paramset::LoadHooks hooks;
   hooks.pause = io.pause;
+  const bool progress = io.terminal && !s.options.quiet;
+  int done = 0;
   hooks.readDone = [&](int table, int ok) {
+    if (progress) io.err << '\r' << what << ": " << ++done << " reads done" << std::flush;
     const std::string name = std::to_string(table);
     if (!ok && std::find(silent.begin(), silent.end(), name) == silent.end())
       silent.push_back(name);
   };
   const int variant = paramset::LoadParameterSet(s.link, hooks);
+  if (progress) io.err << '\r' << std::string(50, ' ') << '\r' << std::flush;
   if (variant == 0) {
     throw Failure(what + ": no VTQ45 firmware identified (\"" +
                   std::string(s.image.firmwareVersion) + "\")");

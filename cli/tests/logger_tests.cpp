@@ -195,5 +195,33 @@ TEST(Rq30ctlRecords, ASilentControllerLeavesTheOldListingByteIdentical) {
   EXPECT_EQ(files, 1);
 }
 
+// Progress is for a person at a terminal: never in a script's captured
+// standard error, and not with --quiet.
+TEST(Rq30ctlRecords, ProgressOnlyOnATerminalAndNotWhenQuiet) {
+  SimLine line(Controller(9));
+  struct Case {
+    bool terminal;
+    std::vector<std::string> args;
+    bool shown;
+  };
+  const std::vector<Case> cases = {
+      {true, {"--da", "9", "records"}, true},
+      {true, {"--da", "9", "records", "--quiet"}, false},
+      {false, {"--da", "9", "records"}, false},
+      {true, {"--da", "9", "scan", "--from", "8", "--to", "9"}, true},
+      {true, {"-q", "--da", "9", "scan", "--from", "8", "--to", "9"}, false},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out, err;
+    cli::Io io{out, err, [](int) {}};
+    io.terminal = c.terminal;
+    ASSERT_EQ(cli::Run(c.args, io), 0) << err.str();
+    const bool shown = err.str().find(" of 16 blocks done") != std::string::npos ||
+                       err.str().find(" of 2 addresses done") != std::string::npos;
+    EXPECT_EQ(shown, c.shown) << c.args[2] << (c.terminal ? " on a terminal" : "") << ": "
+                              << err.str();
+  }
+}
+
 }  // namespace
 }  // namespace rq30
