@@ -158,7 +158,7 @@ TEST(Rq30ctlLogger, HangUpLeavesACompleteLog) {
     if (std::count(bytes.begin(), bytes.end(), '\n') >= 6) break;
     std::this_thread::sleep_for(milliseconds(20));
   }
-  ASSERT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 6) << "three records in time";
+  ASSERT_GE(std::count(bytes.begin(), bytes.end(), '\n'), 6) << "three records in time";
   kill(child, SIGHUP);
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
