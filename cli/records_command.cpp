@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kRecordBlocks = 16;
 
+#if RQ30_WITH_JSON
 // The listing's values, newest first, from its numbered lines
 // ("12;   21.50", written with a point).
 std::vector<std::string> ListedValues(const std::vector<std::string>& lines) {
@@ -29,6 +30,7 @@ std::vector<std::string> ListedValues(const std::vector<std::string>& lines) {
   }
   return values;
 }
+#endif
 
 void PrintJsonListing(const RecordDownloadResult& result, std::time_t when, Io& io) {
 #if RQ30_WITH_JSON
