@@ -27,7 +27,18 @@ coproc SIM { exec build/sim/vtq45-sim --com 1 2>/dev/null; }
 pids+=("$SIM_PID")
 read -r -t 10 pty <&"${SIM[0]}"
 echo "Simulator on $pty, mapped to COM1 in $XDG_CONFIG_HOME"
-echo "From another terminal: XDG_CONFIG_HOME=$XDG_CONFIG_HOME build/cli/rq30ctl --port COM1 read 11"
+cat <<TEXT
+
+First steps in the program (it talks to the simulator on COM1):
+  1. Press "Přečíst" once: the controller's live values appear.
+  2. Tick "Automatické čtení": they are read continuously and charted.
+  3. Tick "Zápis do souboru" for a measurement log; Nastavení -> Parametry
+     regulátoru opens the parameter editor.
+From another terminal, the same simulator through the command-line client
+(COM1 is mapped in this private folder; elsewhere COM1 means /dev/ttyS0):
+  XDG_CONFIG_HOME=$XDG_CONFIG_HOME build/cli/rq30ctl --port COM1 read 11
+
+TEXT
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   build/app/rq30
@@ -39,7 +50,8 @@ display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY="$display"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# xdotool (installed with --run) answers once the display is up.
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 build/app/rq30 &
 pids+=($!)
 window=$(xdotool search --sync --onlyvisible --name '^VTQ 45$' | head -n 1)

@@ -2,12 +2,12 @@
 
 #include <string>
 
+#include "bridge.h"
 #include "cli_support.h"
 #include "load_sequence.h"
-#include "measurement_log.h"
+#include "cp1250.h"
+#include "json_output.h"
 #include "number_text.h"
-#include "record_download.h"
-#include "safe_file.h"
 #include "settings_store.h"
 #include "table_layout.h"
 #include "table_text.h"
@@ -24,7 +24,9 @@ const char kUsageText[] =
     "  --baud B           rate in bit/s\n"
     "  --da A             controller address 0..127\n"
     "  --sa A             computer address 0..126\n"
-    "  --locale NAME      number, date and time texts of this locale (default C: a point)\n"
+    "  --locale NAME      number, date and time texts of this locale (C: points and\n"
+    "                     ISO dates); by default the environment's (LC_ALL,\n"
+    "                     LC_NUMERIC, LC_TIME, LANG) as the program takes them\n"
     "  --trace            every telegram sent and received, in hex, on standard error\n"
     "commands (each takes --help):\n"
     "  ident                          device type, firmware and firmware variant\n"
@@ -44,8 +46,20 @@ const char kUsageText[] =
     "  probe                          whether the controller address answers\n"
     "  eeprom                         the controller stores its parameters (may go to\n"
     "                                 the broadcast address 127; no other command can)\n"
-    "exit: 0 done, 1 an exchange or a file failed, 2 bad usage or refused before\n"
-    "anything was written, 3 differences found\n";
+    "  bridge --broker mqtt://HOST    publishes the live values to an MQTT broker\n"
+    "  help [COMMAND]                 this text, or the command's\n"
+    "general options, before or after the command: --json (machine-readable output\n"
+    "of ident, scan, read, live, records and params diff), --quiet (no progress),\n"
+    "-h/--help, --version\n"
+    "exit status:\n"
+    "  0  done\n"
+    "  1  the controller did not answer\n"
+    "  2  bad usage or a refused input; nothing was sent\n"
+    "  3  differences found (params diff)\n"
+    "  4  the controller refused (a non-zero acknowledgement)\n"
+    "  5  a file could not be read or written\n"
+    "  6  the serial line could not be opened\n"
+    "  7  a device of another kind answered\n";
 
 // The line the program itself would use: its stored port, rate and addresses.
 void StoredDefaults(Options& o) {
@@ -58,6 +72,8 @@ void StoredDefaults(Options& o) {
   o.sa = store->ReadInteger("ADRESA", "SA", 0);
 }
 
+// The line's and the output's options may stand before or after the
+// command; everything else is the command's.
 Options Parse(const std::vector<std::string>& args) {
   Options o;
   StoredDefaults(o);
@@ -79,11 +95,18 @@ Options Parse(const std::vector<std::string>& args) {
       o.locale = value();
     } else if (arg == "--trace") {
       o.trace = true;
-    } else if (arg.rfind("--", 0) == 0 && arg != "--help") {
+    } else if (arg == "--json") {
+      o.json = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+      o.quiet = true;
+    } else if (arg == "--version" && o.command.empty()) {
+      o.version = true;
+    } else if (arg == "-h") {
+      o.command.push_back("--help");
+    } else if (o.command.empty() && arg != "--help" && arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option " + arg);
     } else {
-      o.command.assign(args.begin() + static_cast<long>(i), args.end());
-      break;
+      o.command.push_back(arg);
     }
   }
   return o;
@@ -119,13 +142,63 @@ int TableNumber(const CommandArgs& a, const std::string& command) {
   return Number(a.plain[0], 0, kTableCount - 1, "TABLE");
 }
 
+// A text of the controller's memory: Windows-1250 up to its first zero byte.
+std::string ControllerText(const char* bytes, std::size_t size) {
+  std::size_t n = 0;
+  while (n < size && bytes[n] != 0) ++n;
+  return Cp1250ToUtf8(std::string(bytes, n));
+}
+
+// Both texts are asked for whatever the first answer was, as in the
+// program's identification window; a device that answers neither may be of
+// another kind, which says so in its own format.
 int Ident(Session& s, Io& io) {
-  Expect(s.link.ReadDeviceType(), "device type");
-  io.out << "device: " << s.image.deviceType << '\n';
-  Expect(s.link.ReadFirmwareVersion(), "firmware version");
-  io.out << "firmware: " << s.image.firmwareVersion << '\n';
-  const int variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
-  io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
+  const bool json = s.options.json;
+  std::vector<std::pair<std::string, std::string>> shown;  // key, text
+  const bool device = s.link.ReadDeviceType() != 0;
+  if (device) shown.emplace_back("device", ControllerText(s.image.deviceType, sizeof s.image.deviceType));
+  const bool firmware = s.link.ReadFirmwareVersion() != 0;
+  int variant = 0;
+  if (firmware) {
+    shown.emplace_back("firmware",
+                       ControllerText(s.image.firmwareVersion, sizeof s.image.firmwareVersion));
+    variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
+  }
+  std::vector<std::string> foreign;
+  if (!device && !firmware && s.link.ReadForeignIdent()) {
+    constexpr std::size_t kTextLength = 32;  // three texts of 32 bytes
+    for (int i = 0; i < 3; ++i) {
+      // The device pads its texts with blanks to their 32 bytes.
+      std::string text = ControllerText(
+          reinterpret_cast<const char*>(s.image.foreignTexts) + i * kTextLength, kTextLength);
+      text.erase(text.find_last_not_of(' ') + 1);
+      foreign.push_back(text);
+    }
+  }
+  if (json) {
+#if RQ30_WITH_JSON
+    Json j = Json::object();
+    for (const auto& [key, text] : shown) j[key] = text;
+    if (firmware) j["variant"] = variant ? Json(variant) : Json(nullptr);
+    if (!foreign.empty()) {
+      j["device"] = "jiné zařízení";
+      j["foreign"] = foreign;
+    }
+    if (!shown.empty() || !foreign.empty()) PrintJson(io.out, j);
+#endif
+  } else {
+    for (const auto& [key, text] : shown) io.out << key << ": " << text << '\n';
+    if (firmware) {
+      io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
+    }
+    if (!foreign.empty()) {
+      io.out << "device: jiné zařízení\n";
+      for (int i = 0; i < 3; ++i) io.out << "text " << i + 1 << ": " << foreign[i] << '\n';
+    }
+  }
+  if (!foreign.empty()) throw OtherDevice("a device of another kind answered: it needs other software");
+  if (!device) Expect(0, "device type");
+  if (!firmware) Expect(0, "firmware version");
   return kOk;
 }
 
@@ -133,19 +206,26 @@ int Scan(const Options& o, Session& s, const CommandArgs& a, Io& io) {
   const int from = a.Get("--from") ? Number(*a.Get("--from"), 0, 126, "--from") : 0;
   const int to = a.Get("--to") ? Number(*a.Get("--to"), 0, 126, "--to") : 126;
   if (from > to) throw UsageError("--from must not be above --to");
-  int found = 0;
+  const bool progress = io.terminal && !o.quiet;
+  std::vector<int> found;
   for (int address = from; address <= to && !io.interrupted(); ++address) {
-    if (io.terminal) io.err << "\rscanning " << address << " of " << from << ".." << to << std::flush;
+    if (progress) {
+      io.err << "\rscanning: " << address - from << " of " << to - from + 1 << " addresses done"
+             << std::flush;
+    }
     s.link.SetDeviceAddress(address);
     if (s.link.ProbeAddress()) {
-      if (io.terminal) io.err << '\r' << std::string(40, ' ') << '\r';
-      io.out << address << std::endl;
-      ++found;
+      if (progress) io.err << '\r' << std::string(50, ' ') << '\r';
+      if (!o.json) io.out << address << std::endl;
+      found.push_back(address);
     }
   }
-  if (io.terminal) io.err << '\r' << std::string(40, ' ') << '\r' << std::flush;
+  if (progress) io.err << '\r' << std::string(50, ' ') << '\r' << std::flush;
+#if RQ30_WITH_JSON
+  if (o.json) PrintJson(io.out, Json{{"addresses", found}});
+#endif
   s.link.SetDeviceAddress(o.da);
-  io.err << found << (found == 1 ? " address answers\n" : " addresses answer\n");
+  io.err << found.size() << (found.size() == 1 ? " address answers\n" : " addresses answer\n");
   return kOk;
 }
 
@@ -153,87 +233,46 @@ int Read(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
   const int table = TableNumber(a, "read");
   if (!LayoutOf(table).decodable) throw UsageError("table " + a.plain[0] + " has no read layout");
   Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
+  if (s.options.json) {
+#if RQ30_WITH_JSON
+    Json j = Json::object();
+    for (const std::string& line : TableFieldTexts(table, s.image, '.')) {
+      const std::size_t eq = line.find('=');
+      j[line.substr(0, eq)] = ValueJson(line.substr(eq + 1));
+    }
+    PrintJson(io.out, j);
+#endif
+    return kOk;
+  }
   for (const std::string& line : TableFieldTexts(table, s.image, texts.point)) io.out << line << '\n';
   return kOk;
 }
 
-int Write(Session& s, const CommandArgs& a, const LocaleTexts& texts) {
-  const int table = TableNumber(a, "write");
+// Every MNEMONIC=VALUE of a write, checked as the editor checks its fields
+// before anything is sent; throws a UsageError naming the field and its
+// range.
+void CheckWriteValues(const CommandArgs& a, int table, const LocaleTexts& texts) {
   if (!LayoutOf(table).encodable) throw UsageError("table " + a.plain[0] + " cannot be written");
-  if (a.plain.size() < 2) throw UsageError("write needs MNEMONIC=VALUE");
-  Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
+  TableImage scratch{};
   for (std::size_t i = 1; i < a.plain.size(); ++i) {
     const std::string& pair = a.plain[i];
     const std::size_t eq = pair.find('=');
     if (eq == std::string::npos) throw UsageError("expected MNEMONIC=VALUE, got " + pair);
     const std::string error =
-        SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), s.image, texts.point);
-    if (!error.empty()) throw UsageError(error);
+        SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), scratch, texts.point);
+    if (!error.empty()) throw UsageError(error + "; nothing sent");
   }
-  if (!s.link.WriteTable(table)) {
-    throw Failure("write table " + a.plain[0] + ": " + WriteFailure(s.link));
-  }
-  return kOk;
 }
 
-// One sample as the program's log records it: the panel texts, time, date.
-std::string LiveLine(const TableImage& image, const LocaleTexts& texts, const std::tm& now) {
-  const LiveTable& live = image.live;
-  return RecordLine(FormatFixed(live.measured, 5, 2, texts.point),
-                    FormatFixed(live.setpoint, 5, 2, texts.point),
-                    FormatFixed(live.output * 0.1, 4, 1, texts.point),
-                    live.fault != 0 ? "PORUCHA" : "není porucha", texts.Time(now), texts.Date(now));
-}
-
-int Live(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
-  const int intervalMs =
-      a.Get("--interval") ? Number(*a.Get("--interval"), 0, 86400, "--interval") * 1000 : 1000;
-  const int count = a.Get("--count") ? Number(*a.Get("--count"), 1, 1 << 30, "--count") : 0;
-  const std::string* logPath = a.Get("--log");
-
-  MeasurementLog log;
-  if (logPath) {
-    const std::tm now = Now();
-    log.AppendHeader(texts.Date(now), texts.Time(now));
+int Write(Session& s, const CommandArgs& a, const LocaleTexts& texts) {
+  const int table = TableNumber(a, "write");
+  Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
+  for (std::size_t i = 1; i < a.plain.size(); ++i) {
+    const std::string& pair = a.plain[i];
+    const std::size_t eq = pair.find('=');
+    SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), s.image, texts.point);
   }
-  // The file is rewritten whole, through a temporary file, as the program
-  // does: often enough that little is lost, seldom enough for a week's log.
-  constexpr int kRewriteEveryMs = 60 * 1000;
-  int sinceWrite = 0;
-  int failed = 0;
-  for (int n = 0; (count == 0 || n < count) && !io.interrupted(); ++n) {
-    if (n > 0) io.pause(intervalMs);
-    if (io.interrupted()) break;
-    if (!s.link.ReadTable(11)) {
-      ++failed;
-      io.err << "rq30ctl: live values: no valid answer; the last values stand\n";
-    }
-    const std::string line = LiveLine(s.image, texts, Now());
-    io.out << line << std::endl;
-    if (logPath) {
-      log.Append(line);
-      sinceWrite += intervalMs;
-      if (sinceWrite >= kRewriteEveryMs) {
-        log.WriteTo(*logPath);
-        sinceWrite = 0;
-      }
-    }
-  }
-  if (logPath) log.WriteTo(*logPath);
-  return failed ? kFailed : kOk;
-}
-
-int Records(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
-  const RecordDownloadResult result = DownloadRecords(s.link, s.image, io.pause);
-  const std::tm now = Now();
-  const std::vector<std::string> lines = RecordListing(
-      result.download, texts.Date(now), texts.Time(now), std::string(1, texts.point));
-  if (const std::string* out = a.Get("--out")) {
-    WriteFileReplacing(*out, JoinCrLfCp1250(lines));
-  } else {
-    for (const std::string& line : lines) io.out << line << '\n';
-  }
-  if (result.blockFailed) throw Failure("record memory: some blocks did not arrive");
+  if (!s.link.WriteTable(table)) ThrowWriteFailure(s.link, "write table " + a.plain[0]);
   return kOk;
 }
 
@@ -250,13 +289,19 @@ const char* CommandHelp(const std::string& name) {
   }
   if (name == "live") {
     return "usage: rq30ctl live [--interval SECONDS] [--count N] [--log FILE]\n"
-           "  reads the live values every interval (default 1 s) until N samples or Ctrl+C;\n"
-           "  each line is a record of the program's measurement log; --log writes that\n"
-           "  log (Windows-1250, CR LF), rewritten whole every minute and at the end\n";
+           "  reads the live values on the wall clock's second grid, every SECONDS (default\n"
+           "  1; 0: as fast as the line allows), until N samples or Ctrl+C, SIGTERM or\n"
+           "  SIGHUP; each line is a record of the program's measurement log. --log FILE\n"
+           "  writes that log (Windows-1250, CR LF): the header at once, then each record\n"
+           "  appended and flushed as it is taken. A sample without an answer writes no\n"
+           "  record and is counted on standard error; a line that vanished is opened\n"
+           "  again once per interval. --json: one JSON object per sample\n";
   }
   if (name == "records") {
     return "usage: rq30ctl records [--out FILE]\n"
-           "  downloads the record memory; prints the program's listing or saves it\n";
+           "  downloads the record memory (16 blocks; progress on a terminal) and prints\n"
+           "  the program's listing, or saves it to FILE only when every block arrived\n"
+           "  (else exit 1 and FILE stays as it was)\n";
   }
   if (name == "params") {
     return "usage: rq30ctl params save FILE\n"
@@ -283,13 +328,38 @@ const char* CommandHelp(const std::string& name) {
   return nullptr;
 }
 
+// How many plain arguments each command takes, at least and at most.
+std::pair<std::size_t, std::size_t> PlainArguments(const std::string& name) {
+  if (name == "read") return {1, 1};
+  if (name == "write") return {2, 1000};
+  if (name == "params") return {2, 2};
+  if (name == "clock") return {1, 2};
+  return {0, 0};
+}
+
 int Dispatch(const Options& o, Io& io) {
-  if (o.command.empty() || o.command[0] == "--help") {
-    if (o.command.empty()) throw UsageError("no command");
+  if (o.version) {
+    if (!o.command.empty()) throw UsageError("--version takes no command");
+    io.out << "rq30ctl " << RQ30_VERSION << '\n';
+    return kOk;
+  }
+  if (o.command.empty()) throw UsageError("no command");
+  if (o.command[0] == "--help") {
     io.out << kUsageText;
     return kOk;
   }
+  if (o.command[0] == "help") {
+    if (o.command.size() == 1) {
+      io.out << kUsageText;
+      return kOk;
+    }
+    const char* help = o.command.size() == 2 ? CommandHelp(o.command[1]) : nullptr;
+    if (!help) throw UsageError("help takes one command name");
+    io.out << help;
+    return kOk;
+  }
   const std::string& name = o.command[0];
+  if (name == "bridge") return RunBridge({o.port, o.baud, o.da, o.sa, o.trace}, o.command, io);
   const char* help = CommandHelp(name);
   if (!help) throw UsageError("unknown command " + name);
   std::vector<std::string> valued;
@@ -303,9 +373,14 @@ int Dispatch(const Options& o, Io& io) {
     io.out << help;
     return kOk;
   }
+  const auto [fewest, most] = PlainArguments(name);
+  if (a.plain.size() < fewest) throw UsageError(name + ": too few arguments");
+  if (a.plain.size() > most) throw UsageError(name + ": unexpected argument " + a.plain[most]);
   const LocaleTexts texts(o.locale);
+  if (o.json) RequireJson();
   // Usage is checked before the line is opened.
   if (name == "read" || name == "write") TableNumber(a, name);
+  if (name == "write") CheckWriteValues(a, TableNumber(a, name), texts);
   if (name == "params") {
     const bool known = !a.plain.empty() && (a.plain[0] == "save" || a.plain[0] == "load" ||
                                             a.plain[0] == "diff");
@@ -334,8 +409,8 @@ int Dispatch(const Options& o, Io& io) {
   if (name == "scan") return Scan(o, s, a, io);
   if (name == "read") return Read(s, a, texts, io);
   if (name == "write") return Write(s, a, texts);
-  if (name == "live") return Live(s, a, texts, io);
-  if (name == "records") return Records(s, a, texts, io);
+  if (name == "live") return LiveCommand(s, a, texts, io);
+  if (name == "records") return RecordsCommand(s, a, texts, io);
   if (name == "params") return ParamsCommand(s, a, texts, io);
   if (name == "clock") return ClockCommand(s, a, io);
   if (name == "probe") {
@@ -343,8 +418,13 @@ int Dispatch(const Options& o, Io& io) {
     io.out << "address " << o.da << " answers\n";
     return kOk;
   }
-  if (!s.link.StoreToEeprom()) throw Failure("EEPROM: " + WriteFailure(s.link));
+  if (!s.link.StoreToEeprom()) ThrowWriteFailure(s.link, "EEPROM");
   return kOk;
+}
+
+int Report(Io& io, const std::exception& e, int code) {
+  io.err << "rq30ctl: " << e.what() << '\n';
+  return code;
 }
 
 }  // namespace
@@ -358,9 +438,16 @@ int Run(const std::vector<std::string>& args, Io& io) {
   } catch (const Refusal& e) {
     io.err << "rq30ctl: " << e.what() << '\n';
     return kUsage;
+  } catch (const ControllerRefusal& e) {
+    return Report(io, e, kRefused);
+  } catch (const FileError& e) {
+    return Report(io, e, kFileError);
+  } catch (const PortError& e) {
+    return Report(io, e, kPortError);
+  } catch (const OtherDevice& e) {
+    return Report(io, e, kOtherDevice);
   } catch (const std::exception& e) {
-    io.err << "rq30ctl: " << e.what() << '\n';
-    return kFailed;
+    return Report(io, e, kFailed);
   }
 }
 

@@ -1,8 +1,8 @@
 #include "cli_support.h"
 
-#include <clocale>
 #include <cstdlib>
 
+#include "locale_formats.h"
 #include "number_text.h"
 
 namespace rq30::cli {
@@ -31,46 +31,52 @@ const std::string* CommandArgs::Get(const std::string& name) const {
 }
 
 LocaleTexts::LocaleTexts(const std::string& name) {
-  if (!std::setlocale(LC_ALL, name.c_str())) {
-    throw UsageError("locale " + name + " is not installed");
+  if (!name.empty()) {
+    const std::optional<LocaleFormat> f = FormatOf(name);
+    if (!f) throw UsageError("locale " + name + " is not known (C, cs, sk, de, pl, fr, en, en_GB)");
+    point = f->point;
+    datePattern = f->date;
+    timePattern = f->time;
+    return;
   }
-  const char* dp = std::localeconv()->decimal_point;
-  point = dp && dp[0] && !dp[1] ? dp[0] : '.';
-  iso = name == "C" || name == "POSIX";
+  const LocaleFormat numbers = FormatOf(EnvironmentLocale("LC_NUMERIC")).value_or(LocaleFormat{});
+  const LocaleFormat times = FormatOf(EnvironmentLocale("LC_TIME")).value_or(LocaleFormat{});
+  point = numbers.point;
+  datePattern = times.date;
+  timePattern = times.time;
+}
+
+std::string LocaleTexts::Date(const std::tm& t) const { return FormatDate(t, datePattern); }
+
+std::string LocaleTexts::Time(const std::tm& t) const { return FormatTime(t, timePattern); }
+
+std::tm Now() { return LocalTime(std::chrono::system_clock::now()); }
+
+std::tm LocalTime(std::chrono::system_clock::time_point t) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(t);
+  return *std::localtime(&seconds);  // one thread: the shared result is ours
 }
 
 namespace {
 
-std::string Format(const std::tm& t, const char* format) {
-  char buffer[64];
-  const std::size_t n = std::strftime(buffer, sizeof buffer, format, &t);
-  return std::string(buffer, n);
-}
-
-}  // namespace
-
-std::string LocaleTexts::Date(const std::tm& t) const {
-  return Format(t, iso ? "%Y-%m-%d" : "%x");
-}
-
-std::string LocaleTexts::Time(const std::tm& t) const {
-  return Format(t, iso ? "%H:%M:%S" : "%X");
-}
-
-std::tm Now() {
-  const std::time_t t = std::time(nullptr);
-  return *std::localtime(&t);  // one thread: the shared result is ours
-}
-
-Session::Session(const Options& o, Io& io) : link(image) {
-  port.SetBaudRate(o.baud);
-  const std::string& p = o.port;
+void OpenLine(SerialPort& port, const std::string& p) {
   const bool comName = p.size() > 3 && p.compare(0, 3, "COM") == 0 &&
                        p.find_first_not_of("0123456789", 3) == std::string::npos;
   if (comName) {
     port.OpenPort(std::atoi(p.c_str() + 3));
   } else {
     port.OpenPath(p);
+  }
+}
+
+}  // namespace
+
+Session::Session(const Options& o, Io& io) : options(o), link(image) {
+  port.SetBaudRate(o.baud);
+  try {
+    OpenLine(port, o.port);
+  } catch (const std::runtime_error& e) {
+    throw PortError(e.what());
   }
   if (o.trace) {
     trace = std::make_unique<TracePort>(port, io.err);
@@ -86,6 +92,16 @@ Session::Session(const Options& o, Io& io) : link(image) {
   });
 }
 
+bool Session::Reopen() {
+  port.ClosePort();
+  try {
+    OpenLine(port, options.port);
+    return true;
+  } catch (const std::runtime_error&) {
+    return false;
+  }
+}
+
 void Expect(int result, const std::string& what) {
   if (!result) throw Failure(what + ": no valid answer from the controller");
 }
@@ -94,6 +110,15 @@ std::string WriteFailure(const Link& link) {
   const int code = link.ExchangeAckCode();
   if (code) return "not acknowledged (code " + std::to_string(code) + ")";
   return "no acknowledgement";
+}
+
+}  // namespace rq30::cli
+
+namespace rq30::cli {
+
+void ThrowWriteFailure(const Link& link, const std::string& what) {
+  if (link.ExchangeAckCode()) throw ControllerRefusal(what + ": " + WriteFailure(link));
+  throw Failure(what + ": " + WriteFailure(link));
 }
 
 }  // namespace rq30::cli

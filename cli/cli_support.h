@@ -2,6 +2,7 @@
 // locale's texts and the opened line. One command per file builds on this.
 #pragma once
 
+#include <chrono>
 #include <ctime>
 #include <memory>
 #include <stdexcept>
@@ -27,8 +28,24 @@ struct UsageError : std::runtime_error {
 struct Refusal : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
-// An exchange or a file failed: exit 1.
+// The controller did not answer: exit 1.
 struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// The controller answered with a non-zero acknowledgement: exit 4.
+struct ControllerRefusal : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// A file could not be read or written: exit 5.
+struct FileError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// The serial line could not be opened: exit 6.
+struct PortError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// A device of another kind answered: exit 7.
+struct OtherDevice : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
@@ -37,8 +54,11 @@ struct Options {
   int baud = kDefaultBaudRate;
   int da = 0;
   int sa = 0;
-  std::string locale = "C";
+  std::string locale;  // empty: the environment's, as the program takes it
   bool trace = false;
+  bool json = false;     // machine-readable output
+  bool quiet = false;    // no progress on standard error
+  bool version = false;
   std::vector<std::string> command;
 };
 
@@ -56,10 +76,14 @@ struct CommandArgs {
   const std::string* Get(const std::string& name) const;
 };
 
-// Texts of the chosen locale: the decimal point, and dates and times.
+// Texts of the chosen locale: the decimal point, and dates and times. An
+// empty name takes the environment's (LC_ALL, LC_NUMERIC for numbers,
+// LC_TIME for dates and times, LANG); a name of no known language is a
+// UsageError, one from the environment falls back to the C locale.
 struct LocaleTexts {
   char point = '.';
-  bool iso = true;  // the C locale: ISO dates
+  std::string datePattern;  // empty: ISO 8601
+  std::string timePattern;
 
   explicit LocaleTexts(const std::string& name);
   std::string Date(const std::tm& t) const;
@@ -67,11 +91,18 @@ struct LocaleTexts {
 };
 
 std::tm Now();
+// The local calendar time of a clock reading.
+std::tm LocalTime(std::chrono::system_clock::time_point t);
 
-// The line, opened, with the link and its image.
+// The line, opened, with the link and its image. A line that cannot be
+// opened is a PortError.
 struct Session {
   Session(const Options& o, Io& io);
+  // Closes and opens the line again (an adapter pulled out and put back);
+  // false while it cannot be opened.
+  bool Reopen();
 
+  Options options;
   TableImage image{};
   SerialPort port;
   std::unique_ptr<TracePort> trace;
@@ -84,9 +115,14 @@ void Expect(int result, const std::string& what);
 // Why a write or EEPROM store failed: the controller's refusal code of that
 // very exchange, or that nothing acknowledged it.
 std::string WriteFailure(const Link& link);
+// Throws ControllerRefusal when the controller refused the last exchange,
+// else Failure; `what` starts the message.
+[[noreturn]] void ThrowWriteFailure(const Link& link, const std::string& what);
 
 // The commands in files of their own.
 int ParamsCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io);
 int ClockCommand(Session& s, const CommandArgs& a, Io& io);
+int LiveCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io);
+int RecordsCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io);
 
 }  // namespace rq30::cli

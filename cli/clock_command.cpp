@@ -81,7 +81,7 @@ int ClockCommand(Session& s, const CommandArgs& a, Io& io) {
                   "); nothing written");
   }
   s.image.clock = clock;
-  if (!s.link.WriteTable(kClockTable)) throw Failure("clock set: " + WriteFailure(s.link));
+  if (!s.link.WriteTable(kClockTable)) ThrowWriteFailure(s.link, "clock set");
   io.out << "clock: " << text << '\n';
   return kOk;
 }

@@ -28,6 +28,10 @@ void Pause(int ms) {
 int main(int argc, char** argv) {
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
+#ifdef SIGHUP
+  // A dropped SSH session ends a logger like Ctrl+C: its file complete.
+  std::signal(SIGHUP, OnInterrupt);
+#endif
 
   rq30::cli::Io io{std::cout, std::cerr, Pause, [] { return stop != 0; },
                    isatty(STDERR_FILENO) != 0};

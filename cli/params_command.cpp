@@ -7,6 +7,7 @@
 
 #include "cli_support.h"
 #include "ini_file.h"
+#include "json_output.h"
 #include "load_sequence.h"
 #include "param_file.h"
 #include "param_keys.h"
@@ -33,12 +34,16 @@ int LoadFromController(Session& s, Io& io, const std::string& what) {
   std::vector<std::string> silent;
   paramset::LoadHooks hooks;
   hooks.pause = io.pause;
+  const bool progress = io.terminal && !s.options.quiet;
+  int done = 0;
   hooks.readDone = [&](int table, int ok) {
+    if (progress) io.err << '\r' << what << ": " << ++done << " reads done" << std::flush;
     const std::string name = std::to_string(table);
     if (!ok && std::find(silent.begin(), silent.end(), name) == silent.end())
       silent.push_back(name);
   };
   const int variant = paramset::LoadParameterSet(s.link, hooks);
+  if (progress) io.err << '\r' << std::string(50, ' ') << '\r' << std::flush;
   if (variant == 0) {
     throw Failure(what + ": no VTQ45 firmware identified (\"" +
                   std::string(s.image.firmwareVersion) + "\")");
@@ -55,7 +60,7 @@ struct ParameterFile {
 // The file, refused unless it can be a parameter set.
 ParameterFile OpenParameterFile(const std::string& path, const std::string& what) {
   std::string bytes;
-  if (ReadWholeFile(path, bytes) != FileRead::kOk) throw Failure(what + ": cannot read " + path);
+  if (ReadWholeFile(path, bytes) != FileRead::kOk) throw FileError(what + ": cannot read " + path);
   IniFile ini = IniFile::FromBytes(path, bytes);
   const std::string why = paramset::NotAParameterSet(bytes, ini);
   if (!why.empty()) {
@@ -88,7 +93,11 @@ int FileVariantFor(const ParameterFile& file, int controllerVariant, Io& io) {
 
 int ParamsSave(Session& s, const std::string& path, const LocaleTexts& texts, Io& io) {
   const int variant = LoadFromController(s, io, "params save");
-  paramset::SaveImage(path, s.image, variant, texts.point);
+  try {
+    paramset::SaveImage(path, s.image, variant, texts.point);
+  } catch (const std::runtime_error& e) {
+    throw FileError(std::string("params save: ") + e.what());
+  }
   return kOk;
 }
 
@@ -106,15 +115,29 @@ int ParamsDiff(Session& s, const std::string& path, bool withAddress, const Loca
   TableImage fromFile = s.image;
   TakeValues(file, plan, variant, texts, fromFile, "params diff");
   int differences = 0;
+#if RQ30_WITH_JSON
+  Json listed = Json::array();
+#endif
   for (const Key& key : paramset::Keys()) {
     if (!paramset::InPlan(plan, key)) continue;
     const std::string mine = paramset::SetValueText(fromFile, key, texts.point);
     const std::string theirs = paramset::SetValueText(s.image, key, texts.point);
     if (mine == theirs) continue;
     ++differences;
+    if (s.options.json) {
+#if RQ30_WITH_JSON
+      listed.push_back(Json{{"key", key.section + "/" + key.name},
+                            {"file", paramset::SetValueText(fromFile, key, '.')},
+                            {"controller", paramset::SetValueText(s.image, key, '.')}});
+#endif
+      continue;
+    }
     io.out << key.section << '/' << key.name << ": file " << mine << ", controller " << theirs
            << '\n';
   }
+#if RQ30_WITH_JSON
+  if (s.options.json) PrintJson(io.out, Json{{"differences", listed}});
+#endif
   return differences ? kDifferent : kOk;
 }
 
@@ -156,7 +179,9 @@ int ParamsLoad(Session& s, const std::string& path, const LoadOptions& options,
 
   paramset::TransferHooks hooks;
   hooks.pause = io.pause;
+  bool refused = false;
   hooks.done = [&](const std::string& item, int ok) {
+    if (!ok && s.link.ExchangeAckCode()) refused = true;
     io.out << item << (ok ? ": written\n" : ": FAILED, " + WriteFailure(s.link) + "\n");
   };
   const std::vector<std::string> failed = paramset::WriteParameterSet(s.link, plan, hooks);
@@ -176,11 +201,12 @@ int ParamsLoad(Session& s, const std::string& path, const LoadOptions& options,
   }
   if (!problems.empty()) {
     if (options.eeprom) io.err << "rq30ctl: EEPROM not stored: the set is not as written\n";
+    if (refused) throw ControllerRefusal(what + ": " + Joined(problems, "; "));
     throw Failure(what + ": " + Joined(problems, "; "));
   }
   io.out << "read back: as written\n";
   if (options.eeprom) {
-    if (!s.link.StoreToEeprom()) throw Failure("EEPROM: " + WriteFailure(s.link));
+    if (!s.link.StoreToEeprom()) ThrowWriteFailure(s.link, "EEPROM");
     io.out << "EEPROM: written\n";
   }
   return kOk;

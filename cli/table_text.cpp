@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "number_text.h"
+#include "param_keys.h"
+#include "param_values.h"
 #include "table_layout.h"
 
 namespace rq30 {
@@ -71,6 +73,21 @@ std::vector<std::string> TableFieldTexts(int table, const TableImage& image, cha
   return lines;
 }
 
+namespace {
+
+// The editor's list behind a byte of the table image, if it is one.
+const paramset::Key* ListKeyAt(std::size_t offset) {
+  for (const paramset::Key& key : paramset::Keys()) {
+    if (key.form == paramset::Form::kList && key.slot == paramset::Slot::kByte &&
+        key.offset == offset) {
+      return &key;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 std::string SetTableField(int table, const std::string& mnemonic, const std::string& value,
                           TableImage& image, char decimalPoint) {
   const TableLayout& layout = LayoutOf(table);
@@ -80,9 +97,11 @@ std::string SetTableField(int table, const std::string& mnemonic, const std::str
     if (f.type == WireType::Reserved || !SameName(mnemonic, f.mnemonic)) continue;
     switch (f.type) {
       case WireType::Float32: {
-        double parsed = 0;
-        if (!ParseFloat(value, decimalPoint, parsed)) return "not a number: " + value;
-        const auto v = static_cast<float>(parsed);
+        // As the parameter editor takes it: a number a float can hold.
+        float v = 0;
+        if (!paramset::ParseFloatText(value, decimalPoint, v)) {
+          return mnemonic + " takes a number a float can hold (up to about 3.4e38), not " + value;
+        }
         std::memcpy(base + f.offset, &v, sizeof v);
         return {};
       }
@@ -97,6 +116,16 @@ std::string SetTableField(int table, const std::string& mnemonic, const std::str
       }
       case WireType::Byte: {
         long v = 0;
+        if (const paramset::Key* key = ListKeyAt(f.offset)) {
+          // A list of the editor: a position of it, nothing else.
+          const long low = key->listShift, high = key->listShift + key->listCount - 1;
+          if (!ParseWhole(value, v) || v < low || v > high) {
+            return mnemonic + " is a list: a position from " + std::to_string(low) + " to " +
+                   std::to_string(high) + ", not " + value;
+          }
+          base[f.offset] = static_cast<uint8_t>(v);
+          return {};
+        }
         if (!ParseWhole(value, v) || v < 0 || v > 255) {
           return mnemonic + " takes a whole number from 0 to 255";
         }

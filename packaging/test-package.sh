@@ -7,13 +7,18 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 
 # What the package step needs beyond the build: dpkg-shlibdeps (dpkg-dev)
-# finds the Qt libraries the package depends on.
+# finds the Qt libraries the package depends on; lintian checks the package,
+# man-db shows the installed manual pages.
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q "install ok installed"; then
+missing=()
+for p in dpkg-dev lintian man-db; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
   "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends dpkg-dev >/dev/null
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -23,7 +28,14 @@ rm -f "$build"/rq30_*.deb
 deb=$(ls "$build"/rq30_*.deb)
 echo "Package: $deb"
 dpkg-deb -c "$deb"
-dpkg-deb -f "$deb" Package Version Depends
+dpkg-deb -f "$deb" Package Version Maintainer Depends
+
+# No errors from lintian; its warnings and notes are shown.
+lintian --no-tag-display-limit "$deb" | tee "$build/lintian.txt"
+if grep -q '^E:' "$build/lintian.txt"; then
+  echo "lintian reports errors" >&2
+  exit 1
+fi
 
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
 /usr/bin/rq30ctl --help >/dev/null
@@ -31,4 +43,19 @@ dpkg-deb -f "$deb" Package Version Depends
 test -x /usr/bin/rq30
 test -f /usr/share/applications/rq30.desktop
 test -f /usr/share/icons/hicolor/scalable/apps/rq30.svg
-echo "The installed rq30ctl and vtq45-sim run."
+# The MQTT bridge and its service template, where the build has libmosquitto.
+if /usr/bin/rq30ctl bridge --help >/dev/null 2>&1; then
+  test -f /usr/lib/systemd/system/rq30-bridge@.service
+  grep -q '^ExecStart=/usr/bin/rq30ctl ' /usr/lib/systemd/system/rq30-bridge@.service
+  echo "The bridge and its service template are installed."
+fi
+for page in rq30 rq30ctl vtq45-sim; do
+  MANPAGER=cat man "$page" >/dev/null
+done
+test -f /usr/share/bash-completion/completions/rq30ctl
+test -f /usr/share/doc/rq30/copyright
+test -f /usr/share/doc/rq30/changelog.gz
+# Every picture the installed README shows is installed beside it.
+grep -o 'docs/screenshots/[a-z-]*\.png' /usr/share/doc/rq30/README.md | sort -u |
+  while read -r picture; do test -f "/usr/share/doc/rq30/$picture"; done
+echo "The installed rq30ctl and vtq45-sim run; the manual pages show."

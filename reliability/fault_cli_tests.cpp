@@ -84,6 +84,7 @@ struct ReadFault {
   const char* reason;
   const char* goodArguments = nullptr;  // once the line is sound; the same when null
   bool printsAnyway = false;
+  int status = 1;  // the controller did not answer; 4: it refused
 };
 
 const ReadFault kReadFaults[] = {
@@ -119,8 +120,9 @@ const ReadFault kReadFaults[] = {
        l.Inject(f);
      },
      "read 11", "rq30ctl: read table 11: no valid answer from the controller\n"},
+    // The firmware is still asked for, and shown, as in the identification window.
     {"identification cut short", [](Line& l) { l.tamper->CutReplies(3, 8); }, "ident",
-     "rq30ctl: device type: no valid answer from the controller\n"},
+     "rq30ctl: device type: no valid answer from the controller\n", nullptr, true},
     // The listing still comes, from what could be read, as in the record window.
     {"record blocks cut short", [](Line& l) { l.tamper->CutReplies(1000, 30); }, "records",
      "rq30ctl: record memory: some blocks did not arrive\n", nullptr, true},
@@ -130,14 +132,14 @@ const ReadFault kReadFaults[] = {
        f.nakCode = 5;
        l.Inject(f);
      },
-     "write 1 SPLO=7", "rq30ctl: write table 1: not acknowledged (code 5)\n"},
+     "write 1 SPLO=7", "rq30ctl: write table 1: not acknowledged (code 5)\n", nullptr, false, 4},
     {"refused EEPROM store",
      [](Line& l) {
        rq30::sim::Faults f;
        f.nakCode = 5;
        l.Inject(f);
      },
-     "eeprom", "rq30ctl: EEPROM: not acknowledged (code 5)\n"},
+     "eeprom", "rq30ctl: EEPROM: not acknowledged (code 5)\n", nullptr, false, 4},
 };
 
 }  // namespace
@@ -148,7 +150,7 @@ TEST(Rq30ctlOnAFaultyLine, EachFaultFailsCleanlyAndTheLineRecovers) {
     SCOPED_TRACE(fault.name);
     fault.inject(line);
     const CtlRun failed = Rq30ctl(fault.arguments, line.Folder());
-    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.status, fault.status);
     EXPECT_EQ(failed.err, fault.reason);
     // Nothing of a failed read is printed.
     if (!fault.printsAnyway) {
@@ -171,7 +173,7 @@ TEST(Rq30ctlOnAFaultyLine, PulledAdapterIsAnOpenFailureUntilItIsBack) {
   EXPECT_EQ(Rq30ctl("probe", line.Folder()).status, 0);
   line.tamper->PullPlug();
   const CtlRun gone = Rq30ctl("probe", line.Folder());
-  EXPECT_EQ(gone.status, 1);
+  EXPECT_EQ(gone.status, 6);  // the port could not be opened
   EXPECT_EQ(gone.err, "rq30ctl: Sériový port COM1 nelze otevřít\n");
   EXPECT_EQ(gone.out, "");
 

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   libqcustomplot-dev
+  mosquitto mosquitto-clients libmosquitto-dev libcli11-dev nlohmann-json3-dev openssl
 )
 [ "${1:-}" = "--run" ] && packages+=(xdotool imagemagick)
 missing=()

@@ -2,6 +2,7 @@
 // private configuration folder, with faults where they matter.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -88,7 +89,7 @@ TEST(Rq30ctl, RefusedWriteNamesTheCode) {
   SimLine line(Controllers({0}));
   line.WithModel([](sim::ControllerModel& m) { return m.Injected().nakCode = 5; });
   const Result r = Ctl({"write", "0", "SP=1"});
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.code, 4);
   EXPECT_EQ(r.err, "rq30ctl: write table 0: not acknowledged (code 5)\n");
 }
 
@@ -127,7 +128,8 @@ TEST(Rq30ctl, LiveKeepsGoingWhenReadsFail) {
   line.WithModel([](sim::ControllerModel& m) { return m.Injected().dropReplies = 100; });
   const Result r = Ctl({"live", "--interval", "0", "--count", "2"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2);  // a line per sample still
+  EXPECT_EQ(r.out, "");  // no record for a sample that did not come
+  EXPECT_NE(r.err.find("(2 missed)"), std::string::npos) << r.err;
 }
 
 TEST(Rq30ctl, RecordsAsTheProgramListsThem) {
@@ -180,14 +182,40 @@ TEST(Rq30ctl, UsageErrors) {
                                              {"--da", "200", "probe"},
                                              {"scan", "--from", "9", "--to", "3"},
                                              {"live", "--every", "1"},
-                                             {"--locale", "xx_NOWHERE", "read", "0"}}) {
+                                             {"--locale", "xx_NOWHERE", "read", "0"},
+                                             {"probe", "extra"},
+                                             {"read", "0", "1"},
+                                             {"ident", "--bogus"},
+                                             {"records", "--out"},
+                                             {"help", "dance"},
+                                             {"--version", "probe"}}) {
     const Result r = Ctl(args);
     EXPECT_EQ(r.code, 2) << (args.empty() ? "(none)" : args[0]) << ": " << r.err;
     EXPECT_NE(r.err.find("usage: rq30ctl"), std::string::npos);
   }
-  const Result help = Ctl({"live", "--help"});
-  EXPECT_EQ(help.code, 0);
-  EXPECT_EQ(help.out.rfind("usage: rq30ctl live", 0), 0u);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"live", "--help"}, {"live", "-h"}, {"help", "live"}}) {
+    const Result help = Ctl(args);
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out.rfind("usage: rq30ctl live", 0), 0u) << args[1];
+  }
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"help"}}) {
+    const Result usage = Ctl(args);
+    EXPECT_EQ(usage.code, 0);
+    EXPECT_NE(usage.out.find("  7  a device of another kind answered\n"), std::string::npos);
+  }
+  const Result version = Ctl({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_EQ(version.out.rfind("rq30ctl 1.", 0), 0u) << version.out;
+}
+
+// The line's options may follow the command, as git's and systemctl's do.
+TEST(Rq30ctl, OptionsAfterTheCommand) {
+  SimLine line(Controllers({6}));
+  const Result r = Ctl({"probe", "--da", "6"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "address 6 answers\n");
 }
 
 TEST(Rq30ctl, IdentNamesTheFirmwareVariant) {
@@ -215,7 +243,7 @@ TEST(Rq30ctl, ParameterSaveFailsOnATableThatDoesNotAnswer) {
   EXPECT_EQ(r.err, "rq30ctl: params save: no valid answer for table 19, 15\n");
   EXPECT_FALSE(std::filesystem::exists(other));
 
-  EXPECT_EQ(Ctl({"params", "diff", line.home.Dir() + "/missing.ini"}).code, 1);
+  EXPECT_EQ(Ctl({"params", "diff", line.home.Dir() + "/missing.ini"}).code, 5);
   EXPECT_EQ(Ctl({"params", "save"}).code, 2);
   EXPECT_EQ(Ctl({"params", "save", other, "--eeprom"}).code, 2);
   EXPECT_EQ(Ctl({"params", "diff", other, "--other-variant"}).code, 2);
@@ -225,8 +253,124 @@ TEST(Rq30ctl, MissingPortIsAFailureWithTheProgramsText) {
   SimLine line(Controllers({0}));
   std::filesystem::create_symlink(line.home.Dir() + "/gone", line.home.Dir() + "/QelFW_K47/COM6");
   const Result r = Ctl({"--port", "COM6", "probe"});
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.code, 6);
   EXPECT_EQ(r.err, "rq30ctl: Sériový port COM6 nelze otevřít\n");
+}
+
+}  // namespace
+}  // namespace rq30
+
+namespace rq30 {
+namespace {
+
+// One case per exit code, each from the situation a script would meet.
+TEST(Rq30ctl, ExitCodes) {
+  struct Case {
+    int code;
+    std::function<std::vector<std::string>(SimLine&)> setUp;
+  };
+  const std::vector<Case> cases = {
+      {0, [](SimLine&) { return std::vector<std::string>{"--da", "4", "probe"}; }},
+      {1, [](SimLine&) { return std::vector<std::string>{"--da", "5", "probe"}; }},
+      {2, [](SimLine&) { return std::vector<std::string>{"--da", "4", "dance"}; }},
+      {3,
+       [](SimLine& line) {
+         const std::string file = line.home.Dir() + "/set.ini";
+         EXPECT_EQ(Ctl({"--da", "4", "params", "save", file}).code, 0);
+         line.WithModel([](sim::ControllerModel& m) { return m.Image().sp = 61.5f; });
+         return std::vector<std::string>{"--da", "4", "params", "diff", file};
+       }},
+      {4,
+       [](SimLine& line) {
+         line.WithModel([](sim::ControllerModel& m) { return m.Injected().nakCode = 3; });
+         return std::vector<std::string>{"--da", "4", "write", "0", "SP=1"};
+       }},
+      {5,
+       [](SimLine& line) {
+         return std::vector<std::string>{"--da", "4", "records", "--out",
+                                         line.home.Dir() + "/no/such/folder/z.txt"};
+       }},
+      {6, [](SimLine&) { return std::vector<std::string>{"--port", "COM9", "--da", "4", "probe"}; }},
+      {7,
+       [](SimLine& line) {
+         line.WithModel([](sim::ControllerModel& m) {
+           m.SetFirmware(sim::Firmware::Foreign);
+           return 0;
+         });
+         return std::vector<std::string>{"--da", "4", "ident"};
+       }},
+  };
+  for (const Case& c : cases) {
+    SimLine line(Controllers({4}));
+    const std::vector<std::string> args = c.setUp(line);
+    const Result r = Ctl(args);
+    EXPECT_EQ(r.code, c.code) << args.back() << ": " << r.err;
+  }
+}
+
+TEST(Rq30ctl, IdentShowsADeviceOfAnotherKind) {
+  SimLine line(Controllers({4}));
+  line.WithModel([](sim::ControllerModel& m) {
+    m.SetFirmware(sim::Firmware::Foreign);
+    return 0;
+  });
+  const Result r = Ctl({"--da", "4", "ident"});
+  EXPECT_EQ(r.code, 7);
+  EXPECT_EQ(r.out,
+            "device: jiné zařízení\n"
+            "text 1: VTQ12 dvoukanalovy zapisovac\n"
+            "text 2: Vyrobni cislo 12-04117\n"
+            "text 3: FW-R-12-05\n");
+}
+
+// The firmware is asked for even when the device type got no answer.
+TEST(Rq30ctl, IdentAsksForTheFirmwareWhateverTheDeviceTypeDid) {
+  SimLine line(Controllers({4}));
+  // The link sends a request three times before it gives up.
+  line.WithModel([](sim::ControllerModel& m) { return m.Injected().dropReplies = 3; });
+  const Result r = Ctl({"--da", "4", "ident"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("firmware: FW-K-47-03\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("device type: no valid answer"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace rq30
+
+namespace rq30 {
+namespace {
+
+// A value the editor would not take goes nowhere: not even the read that
+// precedes a write is sent, and the controller's memory stays as it was.
+TEST(Rq30ctl, RefusedValuesSendNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string named;  // what the message must name
+  };
+  const std::vector<Case> cases = {
+      {{"write", "1", "RALA=99"}, "RALA is a list: a position from 0 to 3, not 99"},
+      {{"write", "1", "RALA=-1"}, "RALA is a list: a position from 0 to 3"},
+      {{"write", "1", "SPHI=1e39"}, "SPHI takes a number a float can hold"},
+      {{"write", "1", "SPLO=5", "SPHI=abc"}, "SPHI takes a number"},
+      {{"write", "0", "SP=nan"}, "SP takes a number"},
+  };
+  SimLine line(Controllers({4}));
+  const TableImage before = line.WithModel([](sim::ControllerModel& m) { return m.Image(); });
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--da", "4"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Result r = Ctl(args);
+    EXPECT_EQ(r.code, 2) << c.args.back();
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(line.Requests().empty());
+  const TableImage after = line.WithModel([](sim::ControllerModel& m) { return m.Image(); });
+  EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+
+  // The same fields within their ranges go out.
+  const Result ok = Ctl({"--da", "4", "write", "1", "RALA=3", "SPHI=1e30"});
+  EXPECT_EQ(ok.code, 0) << ok.err;
+  EXPECT_EQ(line.WithModel([](sim::ControllerModel& m) { return m.Image().alarm1.rala; }), 3);
 }
 
 }  // namespace

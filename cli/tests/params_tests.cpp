@@ -395,7 +395,7 @@ TEST(ParamsLoad, RefusedThenAcknowledgedIsWritten) {
     return 0;
   });
   r = Ctl({"--da", "3", "params", "load", path, "--eeprom"});
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.code, 4);  // the controller refused
   EXPECT_NE(r.out.find("table 1: FAILED, not acknowledged (code 5)\n"), std::string::npos) << r.out;
   EXPECT_EQ(line.WithModel([](sim::ControllerModel& m) { return m.EepromStores(); }), 0);
 }

@@ -120,6 +120,52 @@ class MenuFileTest : public QObject {
     QCOMPARE(ReadFile(path), ReadFile(cliPath));
   }
 
+  // On a Czech desktop (LANG=cs_CZ.UTF-8, no system locale installed, as
+  // here) the editor's "Uložit..." and `rq30ctl params save` write the same
+  // bytes: both take the comma from the environment.
+  void czechDesktopSavesTheSameFileAsTheClient() {
+    struct Environment {
+      std::vector<std::pair<const char*, QByteArray>> saved;
+      Environment() {
+        for (const char* name : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANG"}) {
+          saved.emplace_back(name, qgetenv(name));
+          qunsetenv(name);
+        }
+        qputenv("LANG", "cs_CZ.UTF-8");
+      }
+      ~Environment() {
+        for (const auto& [name, value] : saved) {
+          if (value.isNull()) {
+            qunsetenv(name);
+          } else {
+            qputenv(name, value);
+          }
+        }
+      }
+    } czech;
+    // What the program makes of that environment.
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia));
+    QTemporaryDir dir;
+    LoadFixture f(Firmware::V3);
+    f.ChangeController([](TableImage& m) {
+      m.alarm1.sphi = 432.5f;
+      m.pid.pb = 1.25f;
+      m.programSetpoints[7][0] = 21.75f;
+    });
+    f.Open();
+    const QString path = dir.filePath("editor.ini");
+    f.Save(path);
+    QVERIFY(f.dialogs.Messages().empty());
+    QCOMPARE(Value(path, "ALARM1", "SPHI"), QStringLiteral("432,50"));
+
+    f.line.port.ClosePort();  // the client opens COM1 itself
+    const QString cliPath = dir.filePath("rq30ctl.ini");
+    std::ostringstream out, err;
+    rq30::cli::Io io{out, err, [](int) {}};
+    QCOMPARE(rq30::cli::Run({"params", "save", QFile::encodeName(cliPath).toStdString()}, io), 0);
+    QCOMPARE(ReadFile(cliPath), ReadFile(path));
+  }
+
   // Once every page has been shown the file says what the controller
   // holds, byte for byte what the command-line client writes from the
   // same image.
