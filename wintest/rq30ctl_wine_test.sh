@@ -55,7 +55,7 @@ expect "table 11 carries the setpoint" "SETP=77.5" "$(grep '^SETP=' <<<"$out")"
 expect "no fault" "FAULT=0" "$(grep '^FAULT=' <<<"$out")"
 
 run --port COM0 read 11
-expect "missing port exits 1" 1 "$status"
+expect "missing port exits 6" 6 "$status"
 expect "missing port message" "rq30ctl: Sériový port COM0 nelze otevřít" "$err"
 
 # Nobody answers at address 9: the exchange fails, no more.
