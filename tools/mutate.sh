@@ -141,7 +141,8 @@ cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRQ30_WI
   -DRQ30_WITH_BENCH=OFF -DRQ30_DIRS="common;link;sim;testing;paramset;cli;fuzz" >"$log/configure.log" 2>&1 ||
   { cat "$log/configure.log"; exit 1; }
 
-# Every test this build has is a core test.
+# Every test this build has is a core test; the targets left out of the
+# list (the bridge against a real broker) show as _NOT_BUILT and are skipped.
 wanted=(link_tests link_sim_tests common_tests paramset_tests sim_model_tests sim_process_tests
         sim_pty_tests sim_program_tests cli_tests fuzz_replay_link fuzz_replay_ini_file
         fuzz_replay_settings_ini fuzz_replay_number_text fuzz_replay_param_file)
@@ -154,7 +155,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 run_tests() {  # log file; 0 when every test passed
   cmake --build "$build" --target "${targets[@]}" -j 2 >"$1" 2>&1 || return 2
-  ctest --test-dir "$build" -j 2 --stop-on-failure --output-on-failure --timeout 180 >>"$1" 2>&1
+  ctest --test-dir "$build" -j 2 --stop-on-failure --output-on-failure --timeout 180 -E "_NOT_BUILT$" >>"$1" 2>&1
 }
 
 echo "mutate: building and testing the unchanged copy (${targets[*]})"
