@@ -1,6 +1,9 @@
 #include "cli.h"
 
+#include <algorithm>
 #include <string>
+
+#include <CLI/CLI.hpp>
 
 #include "bridge.h"
 #include "cli_support.h"
@@ -72,69 +75,137 @@ void StoredDefaults(Options& o) {
   o.sa = store->ReadInteger("ADRESA", "SA", 0);
 }
 
-// The line's and the output's options may stand before or after the
-// command; everything else is the command's.
-Options Parse(const std::vector<std::string>& args) {
-  Options o;
-  StoredDefaults(o);
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-      return args[++i];
-    };
-    if (arg == "--port") {
-      o.port = value();
-    } else if (arg == "--baud") {
-      o.baud = Number(value(), 1, 4000000, "--baud");
-    } else if (arg == "--da") {
-      o.da = Number(value(), 0, 127, "--da");
-    } else if (arg == "--sa") {
-      o.sa = Number(value(), 0, 126, "--sa");
-    } else if (arg == "--locale") {
-      o.locale = value();
-    } else if (arg == "--trace") {
-      o.trace = true;
-    } else if (arg == "--json") {
-      o.json = true;
-    } else if (arg == "--quiet" || arg == "-q") {
-      o.quiet = true;
-    } else if (arg == "--version" && o.command.empty()) {
-      o.version = true;
-    } else if (arg == "-h") {
-      o.command.push_back("--help");
-    } else if (o.command.empty() && arg != "--help" && arg.size() > 1 && arg[0] == '-') {
-      throw UsageError("unknown option " + arg);
-    } else {
-      o.command.push_back(arg);
-    }
-  }
-  return o;
+// The line's and the output's options; given to the main parser and again
+// to the one that sorts them out of the bridge's own arguments.
+struct GlobalTexts {
+  std::string baud, da, sa;
+};
+void AddGlobalOptions(CLI::App& app, Options& o, GlobalTexts& t) {
+  app.add_option("--port", o.port);
+  app.add_option("--baud", t.baud);
+  app.add_option("--da", t.da);
+  app.add_option("--sa", t.sa);
+  app.add_option("--locale", o.locale);
+  app.add_flag("--trace", o.trace);
+  app.add_flag("--json", o.json);
+  app.add_flag("-q,--quiet", o.quiet);
 }
 
-CommandArgs SplitCommand(const std::vector<std::string>& cmd,
-                         const std::vector<std::string>& valued,
-                         const std::vector<std::string>& flags) {
-  CommandArgs a;
-  for (std::size_t i = 1; i < cmd.size(); ++i) {
-    const std::string& s = cmd[i];
-    bool flag = false;
-    for (const std::string& f : flags) flag = flag || f == s;
-    if (s == "--help") {
-      a.help = true;
-    } else if (flag) {
-      a.flags.push_back(s);
-    } else if (s.rfind("--", 0) == 0) {
-      bool known = false;
-      for (const std::string& v : valued) known = known || v == s;
-      if (!known) throw UsageError(cmd[0] + ": unknown option " + s);
-      if (i + 1 >= cmd.size()) throw UsageError(s + " needs a value");
-      a.named.emplace_back(s, cmd[++i]);
-    } else {
-      a.plain.push_back(s);
+// The numbers are checked here rather than by CLI11, so that the message
+// names the option and its range.
+void TakeGlobalNumbers(const GlobalTexts& t, Options& o) {
+  if (!t.baud.empty()) o.baud = Number(t.baud, 1, 4000000, "--baud");
+  if (!t.da.empty()) o.da = Number(t.da, 0, 127, "--da");
+  if (!t.sa.empty()) o.sa = Number(t.sa, 0, 126, "--sa");
+}
+
+// Every command, with its options and whether it takes plain arguments.
+struct CommandSpec {
+  const char* name;
+  std::vector<const char*> valued;
+  std::vector<const char*> flags;
+  bool plain;
+};
+const std::vector<CommandSpec>& Commands() {
+  static const std::vector<CommandSpec> commands = {
+      {"ident", {}, {}, false},
+      {"scan", {"--from", "--to"}, {}, false},
+      {"read", {}, {}, true},
+      {"write", {}, {}, true},
+      {"live", {"--interval", "--count", "--log"}, {}, false},
+      {"records", {"--out"}, {}, false},
+      {"params", {}, {"--eeprom", "--with-address", "--other-variant"}, true},
+      {"clock", {}, {}, true},
+      {"probe", {}, {}, false},
+      {"eeprom", {}, {}, false},
+      {"help", {}, {}, true},
+  };
+  return commands;
+}
+
+struct Parsed {
+  Options options;
+  std::string name;  // empty: no command
+  CommandArgs args;
+  bool help = false;  // -h/--help before any command
+  std::vector<std::string> bridge;  // the bridge's own arguments, after "bridge"
+};
+
+// Options may stand before or after the command (the command falls through
+// to the main parser for the line's); the usage texts are our own, so
+// CLI11's help flags are replaced by plain ones.
+Parsed Parse(const std::vector<std::string>& args) {
+  Parsed p;
+  Options& o = p.options;
+  StoredDefaults(o);
+  CLI::App app{"rq30ctl"};
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.allow_windows_style_options(false);
+  app.set_help_flag();
+  app.require_subcommand(0, 1);
+  GlobalTexts texts;
+  AddGlobalOptions(app, o, texts);
+  app.add_flag("--version", o.version);
+  app.add_flag("-h,--help", p.help);
+
+  std::vector<std::string> values(64);  // one per command option, stable addresses
+  std::vector<std::pair<CLI::App*, const CommandSpec*>> subs;
+  std::size_t next = 0;
+  std::vector<std::pair<std::string, std::size_t>> valuedAt;
+  for (const CommandSpec& spec : Commands()) {
+    CLI::App* sub = app.add_subcommand(spec.name);
+    sub->fallthrough();
+    sub->allow_windows_style_options(false);
+    sub->set_help_flag();
+    sub->add_flag("-h,--help", p.args.help);
+    for (const char* name : spec.valued) sub->add_option(name, values.at(next++));
+    for (const char* name : spec.flags) sub->add_flag(name);
+    if (spec.plain) sub->add_option("ARGS", p.args.plain);
+    subs.emplace_back(sub, &spec);
+  }
+  CLI::App* bridge = app.add_subcommand("bridge");
+  bridge->prefix_command();
+  bridge->set_help_flag();
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    throw UsageError(e.what());
+  }
+
+  next = 0;
+  for (const auto& [sub, spec] : subs) {
+    for (const char* name : spec->valued) {
+      const std::string& value = values[next++];
+      if (sub->parsed() && sub->get_option(name)->count() > 0) p.args.named.emplace_back(name, value);
+    }
+    if (!sub->parsed()) continue;
+    p.name = spec->name;
+    for (const char* name : spec->flags) {
+      if (sub->get_option(name)->count() > 0) p.args.flags.push_back(name);
     }
   }
-  return a;
+  if (bridge->parsed()) {
+    // The line's options among the bridge's own are ours; the rest is its.
+    CLI::App line{"rq30ctl bridge"};
+    line.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    line.allow_windows_style_options(false);
+    line.set_help_flag();
+    line.allow_extras();
+    AddGlobalOptions(line, o, texts);
+    std::vector<std::string> rest = bridge->remaining();
+    std::reverse(rest.begin(), rest.end());
+    try {
+      line.parse(rest);
+    } catch (const CLI::ParseError& e) {
+      throw UsageError(e.what());
+    }
+    p.name = "bridge";
+    p.bridge = line.remaining();
+  }
+  TakeGlobalNumbers(texts, o);
+  return p;
 }
 
 int TableNumber(const CommandArgs& a, const std::string& command) {
@@ -337,38 +408,36 @@ std::pair<std::size_t, std::size_t> PlainArguments(const std::string& name) {
   return {0, 0};
 }
 
-int Dispatch(const Options& o, Io& io) {
+int Dispatch(const Parsed& p, Io& io) {
+  const Options& o = p.options;
+  const std::string& name = p.name;
+  const CommandArgs& a = p.args;
   if (o.version) {
-    if (!o.command.empty()) throw UsageError("--version takes no command");
+    if (!name.empty()) throw UsageError("--version takes no command");
     io.out << "rq30ctl " << RQ30_VERSION << '\n';
     return kOk;
   }
-  if (o.command.empty()) throw UsageError("no command");
-  if (o.command[0] == "--help") {
+  if (p.help) {
     io.out << kUsageText;
     return kOk;
   }
-  if (o.command[0] == "help") {
-    if (o.command.size() == 1) {
+  if (name.empty()) throw UsageError("no command");
+  if (name == "help") {
+    if (a.plain.empty() && !a.help) {
       io.out << kUsageText;
       return kOk;
     }
-    const char* help = o.command.size() == 2 ? CommandHelp(o.command[1]) : nullptr;
+    const char* help = a.plain.size() == 1 && !a.help ? CommandHelp(a.plain[0]) : nullptr;
     if (!help) throw UsageError("help takes one command name");
     io.out << help;
     return kOk;
   }
-  const std::string& name = o.command[0];
-  if (name == "bridge") return RunBridge({o.port, o.baud, o.da, o.sa, o.trace}, o.command, io);
+  if (name == "bridge") {
+    std::vector<std::string> command = {"bridge"};
+    command.insert(command.end(), p.bridge.begin(), p.bridge.end());
+    return RunBridge({o.port, o.baud, o.da, o.sa, o.trace}, command, io);
+  }
   const char* help = CommandHelp(name);
-  if (!help) throw UsageError("unknown command " + name);
-  std::vector<std::string> valued;
-  if (name == "scan") valued = {"--from", "--to"};
-  if (name == "live") valued = {"--interval", "--count", "--log"};
-  if (name == "records") valued = {"--out"};
-  std::vector<std::string> flags;
-  if (name == "params") flags = {"--eeprom", "--with-address", "--other-variant"};
-  const CommandArgs a = SplitCommand(o.command, valued, flags);
   if (a.help) {
     io.out << help;
     return kOk;
