@@ -208,145 +208,6 @@ Parsed Parse(const std::vector<std::string>& args) {
   return p;
 }
 
-int TableNumber(const CommandArgs& a, const std::string& command) {
-  if (a.plain.empty()) throw UsageError(command + " needs a table number");
-  return Number(a.plain[0], 0, kTableCount - 1, "TABLE");
-}
-
-// A text of the controller's memory: Windows-1250 up to its first zero byte.
-std::string ControllerText(const char* bytes, std::size_t size) {
-  std::size_t n = 0;
-  while (n < size && bytes[n] != 0) ++n;
-  return Cp1250ToUtf8(std::string(bytes, n));
-}
-
-// Both texts are asked for whatever the first answer was, as in the
-// program's identification window; a device that answers neither may be of
-// another kind, which says so in its own format.
-int Ident(Session& s, Io& io) {
-  const bool json = s.options.json;
-  std::vector<std::pair<std::string, std::string>> shown;  // key, text
-  const bool device = s.link.ReadDeviceType() != 0;
-  if (device) shown.emplace_back("device", ControllerText(s.image.deviceType, sizeof s.image.deviceType));
-  const bool firmware = s.link.ReadFirmwareVersion() != 0;
-  int variant = 0;
-  if (firmware) {
-    shown.emplace_back("firmware",
-                       ControllerText(s.image.firmwareVersion, sizeof s.image.firmwareVersion));
-    variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
-  }
-  std::vector<std::string> foreign;
-  if (!device && !firmware && s.link.ReadForeignIdent()) {
-    constexpr std::size_t kTextLength = 32;  // three texts of 32 bytes
-    for (int i = 0; i < 3; ++i) {
-      // The device pads its texts with blanks to their 32 bytes.
-      std::string text = ControllerText(
-          reinterpret_cast<const char*>(s.image.foreignTexts) + i * kTextLength, kTextLength);
-      text.erase(text.find_last_not_of(' ') + 1);
-      foreign.push_back(text);
-    }
-  }
-  if (json) {
-#if RQ30_WITH_JSON
-    Json j = Json::object();
-    for (const auto& [key, text] : shown) j[key] = text;
-    if (firmware) j["variant"] = variant ? Json(variant) : Json(nullptr);
-    if (!foreign.empty()) {
-      j["device"] = "jiné zařízení";
-      j["foreign"] = foreign;
-    }
-    if (!shown.empty() || !foreign.empty()) PrintJson(io.out, j);
-#endif
-  } else {
-    for (const auto& [key, text] : shown) io.out << key << ": " << text << '\n';
-    if (firmware) {
-      io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
-    }
-    if (!foreign.empty()) {
-      io.out << "device: jiné zařízení\n";
-      for (int i = 0; i < 3; ++i) io.out << "text " << i + 1 << ": " << foreign[i] << '\n';
-    }
-  }
-  if (!foreign.empty()) throw OtherDevice("a device of another kind answered: it needs other software");
-  if (!device) Expect(0, "device type");
-  if (!firmware) Expect(0, "firmware version");
-  return kOk;
-}
-
-int Scan(const Options& o, Session& s, const CommandArgs& a, Io& io) {
-  const int from = a.Get("--from") ? Number(*a.Get("--from"), 0, 126, "--from") : 0;
-  const int to = a.Get("--to") ? Number(*a.Get("--to"), 0, 126, "--to") : 126;
-  if (from > to) throw UsageError("--from must not be above --to");
-  const bool progress = io.terminal && !o.quiet;
-  std::vector<int> found;
-  for (int address = from; address <= to && !io.interrupted(); ++address) {
-    if (progress) {
-      io.err << "\rscanning: " << address - from << " of " << to - from + 1 << " addresses done"
-             << std::flush;
-    }
-    s.link.SetDeviceAddress(address);
-    if (s.link.ProbeAddress()) {
-      if (progress) io.err << '\r' << std::string(50, ' ') << '\r';
-      if (!o.json) io.out << address << std::endl;
-      found.push_back(address);
-    }
-  }
-  if (progress) io.err << '\r' << std::string(50, ' ') << '\r' << std::flush;
-#if RQ30_WITH_JSON
-  if (o.json) PrintJson(io.out, Json{{"addresses", found}});
-#endif
-  s.link.SetDeviceAddress(o.da);
-  io.err << found.size() << (found.size() == 1 ? " address answers\n" : " addresses answer\n");
-  return kOk;
-}
-
-int Read(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
-  const int table = TableNumber(a, "read");
-  if (!LayoutOf(table).decodable) throw UsageError("table " + a.plain[0] + " has no read layout");
-  Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
-  if (s.options.json) {
-#if RQ30_WITH_JSON
-    Json j = Json::object();
-    for (const std::string& line : TableFieldTexts(table, s.image, '.')) {
-      const std::size_t eq = line.find('=');
-      j[line.substr(0, eq)] = ValueJson(line.substr(eq + 1));
-    }
-    PrintJson(io.out, j);
-#endif
-    return kOk;
-  }
-  for (const std::string& line : TableFieldTexts(table, s.image, texts.point)) io.out << line << '\n';
-  return kOk;
-}
-
-// Every MNEMONIC=VALUE of a write, checked as the editor checks its fields
-// before anything is sent; throws a UsageError naming the field and its
-// range.
-void CheckWriteValues(const CommandArgs& a, int table, const LocaleTexts& texts) {
-  if (!LayoutOf(table).encodable) throw UsageError("table " + a.plain[0] + " cannot be written");
-  TableImage scratch{};
-  for (std::size_t i = 1; i < a.plain.size(); ++i) {
-    const std::string& pair = a.plain[i];
-    const std::size_t eq = pair.find('=');
-    if (eq == std::string::npos) throw UsageError("expected MNEMONIC=VALUE, got " + pair);
-    const std::string error =
-        SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), scratch, texts.point);
-    if (!error.empty()) throw UsageError(error + "; nothing sent");
-  }
-}
-
-int Write(Session& s, const CommandArgs& a, const LocaleTexts& texts) {
-  const int table = TableNumber(a, "write");
-  Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
-  for (std::size_t i = 1; i < a.plain.size(); ++i) {
-    const std::string& pair = a.plain[i];
-    const std::size_t eq = pair.find('=');
-    SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), s.image, texts.point);
-  }
-  if (!s.link.WriteTable(table)) ThrowWriteFailure(s.link, "write table " + a.plain[0]);
-  return kOk;
-}
-
 const char* CommandHelp(const std::string& name) {
   if (name == "ident") return "usage: rq30ctl ident\n  device type and firmware texts\n";
   if (name == "scan") {
@@ -474,21 +335,16 @@ int Dispatch(const Parsed& p, Io& io) {
   }
 
   Session s(o, io);
-  if (name == "ident") return Ident(s, io);
-  if (name == "scan") return Scan(o, s, a, io);
-  if (name == "read") return Read(s, a, texts, io);
-  if (name == "write") return Write(s, a, texts);
+  if (name == "ident") return IdentCommand(s, io);
+  if (name == "scan") return ScanCommand(s, a, io);
+  if (name == "read") return ReadCommand(s, a, texts, io);
+  if (name == "write") return WriteCommand(s, a, texts);
   if (name == "live") return LiveCommand(s, a, texts, io);
   if (name == "records") return RecordsCommand(s, a, texts, io);
   if (name == "params") return ParamsCommand(s, a, texts, io);
   if (name == "clock") return ClockCommand(s, a, io);
-  if (name == "probe") {
-    Expect(s.link.ProbeAddress(), "address " + std::to_string(o.da));
-    io.out << "address " << o.da << " answers\n";
-    return kOk;
-  }
-  if (!s.link.StoreToEeprom()) ThrowWriteFailure(s.link, "EEPROM");
-  return kOk;
+  if (name == "probe") return ProbeCommand(s, io);
+  return EepromCommand(s);
 }
 
 int Report(Io& io, const std::exception& e, int code) {
