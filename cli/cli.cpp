@@ -1,6 +1,9 @@
 #include "cli.h"
 
+#include <algorithm>
 #include <string>
+
+#include <CLI/CLI.hpp>
 
 #include "bridge.h"
 #include "cli_support.h"
@@ -72,208 +75,137 @@ void StoredDefaults(Options& o) {
   o.sa = store->ReadInteger("ADRESA", "SA", 0);
 }
 
-// The line's and the output's options may stand before or after the
-// command; everything else is the command's.
-Options Parse(const std::vector<std::string>& args) {
-  Options o;
+// The line's and the output's options; given to the main parser and again
+// to the one that sorts them out of the bridge's own arguments.
+struct GlobalTexts {
+  std::string baud, da, sa;
+};
+void AddGlobalOptions(CLI::App& app, Options& o, GlobalTexts& t) {
+  app.add_option("--port", o.port);
+  app.add_option("--baud", t.baud);
+  app.add_option("--da", t.da);
+  app.add_option("--sa", t.sa);
+  app.add_option("--locale", o.locale);
+  app.add_flag("--trace", o.trace);
+  app.add_flag("--json", o.json);
+  app.add_flag("-q,--quiet", o.quiet);
+}
+
+// The numbers are checked here rather than by CLI11, so that the message
+// names the option and its range.
+void TakeGlobalNumbers(const GlobalTexts& t, Options& o) {
+  if (!t.baud.empty()) o.baud = Number(t.baud, 1, 4000000, "--baud");
+  if (!t.da.empty()) o.da = Number(t.da, 0, 127, "--da");
+  if (!t.sa.empty()) o.sa = Number(t.sa, 0, 126, "--sa");
+}
+
+// Every command, with its options and whether it takes plain arguments.
+struct CommandSpec {
+  const char* name;
+  std::vector<const char*> valued;
+  std::vector<const char*> flags;
+  bool plain;
+};
+const std::vector<CommandSpec>& Commands() {
+  static const std::vector<CommandSpec> commands = {
+      {"ident", {}, {}, false},
+      {"scan", {"--from", "--to"}, {}, false},
+      {"read", {}, {}, true},
+      {"write", {}, {}, true},
+      {"live", {"--interval", "--count", "--log"}, {}, false},
+      {"records", {"--out"}, {}, false},
+      {"params", {}, {"--eeprom", "--with-address", "--other-variant"}, true},
+      {"clock", {}, {}, true},
+      {"probe", {}, {}, false},
+      {"eeprom", {}, {}, false},
+      {"help", {}, {}, true},
+  };
+  return commands;
+}
+
+struct Parsed {
+  Options options;
+  std::string name;  // empty: no command
+  CommandArgs args;
+  bool help = false;  // -h/--help before any command
+  std::vector<std::string> bridge;  // the bridge's own arguments, after "bridge"
+};
+
+// Options may stand before or after the command (the command falls through
+// to the main parser for the line's); the usage texts are our own, so
+// CLI11's help flags are replaced by plain ones.
+Parsed Parse(const std::vector<std::string>& args) {
+  Parsed p;
+  Options& o = p.options;
   StoredDefaults(o);
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-      return args[++i];
-    };
-    if (arg == "--port") {
-      o.port = value();
-    } else if (arg == "--baud") {
-      o.baud = Number(value(), 1, 4000000, "--baud");
-    } else if (arg == "--da") {
-      o.da = Number(value(), 0, 127, "--da");
-    } else if (arg == "--sa") {
-      o.sa = Number(value(), 0, 126, "--sa");
-    } else if (arg == "--locale") {
-      o.locale = value();
-    } else if (arg == "--trace") {
-      o.trace = true;
-    } else if (arg == "--json") {
-      o.json = true;
-    } else if (arg == "--quiet" || arg == "-q") {
-      o.quiet = true;
-    } else if (arg == "--version" && o.command.empty()) {
-      o.version = true;
-    } else if (arg == "-h") {
-      o.command.push_back("--help");
-    } else if (o.command.empty() && arg != "--help" && arg.size() > 1 && arg[0] == '-') {
-      throw UsageError("unknown option " + arg);
-    } else {
-      o.command.push_back(arg);
-    }
-  }
-  return o;
-}
+  CLI::App app{"rq30ctl"};
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.allow_windows_style_options(false);
+  app.set_help_flag();
+  app.require_subcommand(0, 1);
+  GlobalTexts texts;
+  AddGlobalOptions(app, o, texts);
+  app.add_flag("--version", o.version);
+  app.add_flag("-h,--help", p.help);
 
-CommandArgs SplitCommand(const std::vector<std::string>& cmd,
-                         const std::vector<std::string>& valued,
-                         const std::vector<std::string>& flags) {
-  CommandArgs a;
-  for (std::size_t i = 1; i < cmd.size(); ++i) {
-    const std::string& s = cmd[i];
-    bool flag = false;
-    for (const std::string& f : flags) flag = flag || f == s;
-    if (s == "--help") {
-      a.help = true;
-    } else if (flag) {
-      a.flags.push_back(s);
-    } else if (s.rfind("--", 0) == 0) {
-      bool known = false;
-      for (const std::string& v : valued) known = known || v == s;
-      if (!known) throw UsageError(cmd[0] + ": unknown option " + s);
-      if (i + 1 >= cmd.size()) throw UsageError(s + " needs a value");
-      a.named.emplace_back(s, cmd[++i]);
-    } else {
-      a.plain.push_back(s);
-    }
+  std::vector<std::string> values(64);  // one per command option, stable addresses
+  std::vector<std::pair<CLI::App*, const CommandSpec*>> subs;
+  std::size_t next = 0;
+  std::vector<std::pair<std::string, std::size_t>> valuedAt;
+  for (const CommandSpec& spec : Commands()) {
+    CLI::App* sub = app.add_subcommand(spec.name);
+    sub->fallthrough();
+    sub->allow_windows_style_options(false);
+    sub->set_help_flag();
+    sub->add_flag("-h,--help", p.args.help);
+    for (const char* name : spec.valued) sub->add_option(name, values.at(next++));
+    for (const char* name : spec.flags) sub->add_flag(name);
+    if (spec.plain) sub->add_option("ARGS", p.args.plain);
+    subs.emplace_back(sub, &spec);
   }
-  return a;
-}
+  CLI::App* bridge = app.add_subcommand("bridge");
+  bridge->prefix_command();
+  bridge->set_help_flag();
 
-int TableNumber(const CommandArgs& a, const std::string& command) {
-  if (a.plain.empty()) throw UsageError(command + " needs a table number");
-  return Number(a.plain[0], 0, kTableCount - 1, "TABLE");
-}
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    throw UsageError(e.what());
+  }
 
-// A text of the controller's memory: Windows-1250 up to its first zero byte.
-std::string ControllerText(const char* bytes, std::size_t size) {
-  std::size_t n = 0;
-  while (n < size && bytes[n] != 0) ++n;
-  return Cp1250ToUtf8(std::string(bytes, n));
-}
-
-// Both texts are asked for whatever the first answer was, as in the
-// program's identification window; a device that answers neither may be of
-// another kind, which says so in its own format.
-int Ident(Session& s, Io& io) {
-  const bool json = s.options.json;
-  std::vector<std::pair<std::string, std::string>> shown;  // key, text
-  const bool device = s.link.ReadDeviceType() != 0;
-  if (device) shown.emplace_back("device", ControllerText(s.image.deviceType, sizeof s.image.deviceType));
-  const bool firmware = s.link.ReadFirmwareVersion() != 0;
-  int variant = 0;
-  if (firmware) {
-    shown.emplace_back("firmware",
-                       ControllerText(s.image.firmwareVersion, sizeof s.image.firmwareVersion));
-    variant = paramset::FirmwareVariantOf(s.image.firmwareVersion);
-  }
-  std::vector<std::string> foreign;
-  if (!device && !firmware && s.link.ReadForeignIdent()) {
-    constexpr std::size_t kTextLength = 32;  // three texts of 32 bytes
-    for (int i = 0; i < 3; ++i) {
-      // The device pads its texts with blanks to their 32 bytes.
-      std::string text = ControllerText(
-          reinterpret_cast<const char*>(s.image.foreignTexts) + i * kTextLength, kTextLength);
-      text.erase(text.find_last_not_of(' ') + 1);
-      foreign.push_back(text);
+  next = 0;
+  for (const auto& [sub, spec] : subs) {
+    for (const char* name : spec->valued) {
+      const std::string& value = values[next++];
+      if (sub->parsed() && sub->get_option(name)->count() > 0) p.args.named.emplace_back(name, value);
+    }
+    if (!sub->parsed()) continue;
+    p.name = spec->name;
+    for (const char* name : spec->flags) {
+      if (sub->get_option(name)->count() > 0) p.args.flags.push_back(name);
     }
   }
-  if (json) {
-#if RQ30_WITH_JSON
-    Json j = Json::object();
-    for (const auto& [key, text] : shown) j[key] = text;
-    if (firmware) j["variant"] = variant ? Json(variant) : Json(nullptr);
-    if (!foreign.empty()) {
-      j["device"] = "jiné zařízení";
-      j["foreign"] = foreign;
+  if (bridge->parsed()) {
+    // The line's options among the bridge's own are ours; the rest is its.
+    CLI::App line{"rq30ctl bridge"};
+    line.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    line.allow_windows_style_options(false);
+    line.set_help_flag();
+    line.allow_extras();
+    AddGlobalOptions(line, o, texts);
+    std::vector<std::string> rest = bridge->remaining();
+    std::reverse(rest.begin(), rest.end());
+    try {
+      line.parse(rest);
+    } catch (const CLI::ParseError& e) {
+      throw UsageError(e.what());
     }
-    if (!shown.empty() || !foreign.empty()) PrintJson(io.out, j);
-#endif
-  } else {
-    for (const auto& [key, text] : shown) io.out << key << ": " << text << '\n';
-    if (firmware) {
-      io.out << "variant: " << (variant ? std::to_string(variant) : std::string("unknown")) << '\n';
-    }
-    if (!foreign.empty()) {
-      io.out << "device: jiné zařízení\n";
-      for (int i = 0; i < 3; ++i) io.out << "text " << i + 1 << ": " << foreign[i] << '\n';
-    }
+    p.name = "bridge";
+    p.bridge = line.remaining();
   }
-  if (!foreign.empty()) throw OtherDevice("a device of another kind answered: it needs other software");
-  if (!device) Expect(0, "device type");
-  if (!firmware) Expect(0, "firmware version");
-  return kOk;
-}
-
-int Scan(const Options& o, Session& s, const CommandArgs& a, Io& io) {
-  const int from = a.Get("--from") ? Number(*a.Get("--from"), 0, 126, "--from") : 0;
-  const int to = a.Get("--to") ? Number(*a.Get("--to"), 0, 126, "--to") : 126;
-  if (from > to) throw UsageError("--from must not be above --to");
-  const bool progress = io.terminal && !o.quiet;
-  std::vector<int> found;
-  for (int address = from; address <= to && !io.interrupted(); ++address) {
-    if (progress) {
-      io.err << "\rscanning: " << address - from << " of " << to - from + 1 << " addresses done"
-             << std::flush;
-    }
-    s.link.SetDeviceAddress(address);
-    if (s.link.ProbeAddress()) {
-      if (progress) io.err << '\r' << std::string(50, ' ') << '\r';
-      if (!o.json) io.out << address << std::endl;
-      found.push_back(address);
-    }
-  }
-  if (progress) io.err << '\r' << std::string(50, ' ') << '\r' << std::flush;
-#if RQ30_WITH_JSON
-  if (o.json) PrintJson(io.out, Json{{"addresses", found}});
-#endif
-  s.link.SetDeviceAddress(o.da);
-  io.err << found.size() << (found.size() == 1 ? " address answers\n" : " addresses answer\n");
-  return kOk;
-}
-
-int Read(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io) {
-  const int table = TableNumber(a, "read");
-  if (!LayoutOf(table).decodable) throw UsageError("table " + a.plain[0] + " has no read layout");
-  Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
-  if (s.options.json) {
-#if RQ30_WITH_JSON
-    Json j = Json::object();
-    for (const std::string& line : TableFieldTexts(table, s.image, '.')) {
-      const std::size_t eq = line.find('=');
-      j[line.substr(0, eq)] = ValueJson(line.substr(eq + 1));
-    }
-    PrintJson(io.out, j);
-#endif
-    return kOk;
-  }
-  for (const std::string& line : TableFieldTexts(table, s.image, texts.point)) io.out << line << '\n';
-  return kOk;
-}
-
-// Every MNEMONIC=VALUE of a write, checked as the editor checks its fields
-// before anything is sent; throws a UsageError naming the field and its
-// range.
-void CheckWriteValues(const CommandArgs& a, int table, const LocaleTexts& texts) {
-  if (!LayoutOf(table).encodable) throw UsageError("table " + a.plain[0] + " cannot be written");
-  TableImage scratch{};
-  for (std::size_t i = 1; i < a.plain.size(); ++i) {
-    const std::string& pair = a.plain[i];
-    const std::size_t eq = pair.find('=');
-    if (eq == std::string::npos) throw UsageError("expected MNEMONIC=VALUE, got " + pair);
-    const std::string error =
-        SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), scratch, texts.point);
-    if (!error.empty()) throw UsageError(error + "; nothing sent");
-  }
-}
-
-int Write(Session& s, const CommandArgs& a, const LocaleTexts& texts) {
-  const int table = TableNumber(a, "write");
-  Expect(s.link.ReadTable(table), "read table " + a.plain[0]);
-  for (std::size_t i = 1; i < a.plain.size(); ++i) {
-    const std::string& pair = a.plain[i];
-    const std::size_t eq = pair.find('=');
-    SetTableField(table, pair.substr(0, eq), pair.substr(eq + 1), s.image, texts.point);
-  }
-  if (!s.link.WriteTable(table)) ThrowWriteFailure(s.link, "write table " + a.plain[0]);
-  return kOk;
+  TakeGlobalNumbers(texts, o);
+  return p;
 }
 
 const char* CommandHelp(const std::string& name) {
@@ -337,38 +269,36 @@ std::pair<std::size_t, std::size_t> PlainArguments(const std::string& name) {
   return {0, 0};
 }
 
-int Dispatch(const Options& o, Io& io) {
+int Dispatch(const Parsed& p, Io& io) {
+  const Options& o = p.options;
+  const std::string& name = p.name;
+  const CommandArgs& a = p.args;
   if (o.version) {
-    if (!o.command.empty()) throw UsageError("--version takes no command");
+    if (!name.empty()) throw UsageError("--version takes no command");
     io.out << "rq30ctl " << RQ30_VERSION << '\n';
     return kOk;
   }
-  if (o.command.empty()) throw UsageError("no command");
-  if (o.command[0] == "--help") {
+  if (p.help) {
     io.out << kUsageText;
     return kOk;
   }
-  if (o.command[0] == "help") {
-    if (o.command.size() == 1) {
+  if (name.empty()) throw UsageError("no command");
+  if (name == "help") {
+    if (a.plain.empty() && !a.help) {
       io.out << kUsageText;
       return kOk;
     }
-    const char* help = o.command.size() == 2 ? CommandHelp(o.command[1]) : nullptr;
+    const char* help = a.plain.size() == 1 && !a.help ? CommandHelp(a.plain[0]) : nullptr;
     if (!help) throw UsageError("help takes one command name");
     io.out << help;
     return kOk;
   }
-  const std::string& name = o.command[0];
-  if (name == "bridge") return RunBridge({o.port, o.baud, o.da, o.sa, o.trace}, o.command, io);
+  if (name == "bridge") {
+    std::vector<std::string> command = {"bridge"};
+    command.insert(command.end(), p.bridge.begin(), p.bridge.end());
+    return RunBridge({o.port, o.baud, o.da, o.sa, o.trace}, command, io);
+  }
   const char* help = CommandHelp(name);
-  if (!help) throw UsageError("unknown command " + name);
-  std::vector<std::string> valued;
-  if (name == "scan") valued = {"--from", "--to"};
-  if (name == "live") valued = {"--interval", "--count", "--log"};
-  if (name == "records") valued = {"--out"};
-  std::vector<std::string> flags;
-  if (name == "params") flags = {"--eeprom", "--with-address", "--other-variant"};
-  const CommandArgs a = SplitCommand(o.command, valued, flags);
   if (a.help) {
     io.out << help;
     return kOk;
@@ -405,21 +335,16 @@ int Dispatch(const Options& o, Io& io) {
   }
 
   Session s(o, io);
-  if (name == "ident") return Ident(s, io);
-  if (name == "scan") return Scan(o, s, a, io);
-  if (name == "read") return Read(s, a, texts, io);
-  if (name == "write") return Write(s, a, texts);
+  if (name == "ident") return IdentCommand(s, io);
+  if (name == "scan") return ScanCommand(s, a, io);
+  if (name == "read") return ReadCommand(s, a, texts, io);
+  if (name == "write") return WriteCommand(s, a, texts);
   if (name == "live") return LiveCommand(s, a, texts, io);
   if (name == "records") return RecordsCommand(s, a, texts, io);
   if (name == "params") return ParamsCommand(s, a, texts, io);
   if (name == "clock") return ClockCommand(s, a, io);
-  if (name == "probe") {
-    Expect(s.link.ProbeAddress(), "address " + std::to_string(o.da));
-    io.out << "address " << o.da << " answers\n";
-    return kOk;
-  }
-  if (!s.link.StoreToEeprom()) ThrowWriteFailure(s.link, "EEPROM");
-  return kOk;
+  if (name == "probe") return ProbeCommand(s, io);
+  return EepromCommand(s);
 }
 
 int Report(Io& io, const std::exception& e, int code) {

@@ -4,6 +4,7 @@
 
 #include "locale_formats.h"
 #include "number_text.h"
+#include "table_layout.h"
 
 namespace rq30::cli {
 
@@ -49,6 +50,11 @@ LocaleTexts::LocaleTexts(const std::string& name) {
 std::string LocaleTexts::Date(const std::tm& t) const { return FormatDate(t, datePattern); }
 
 std::string LocaleTexts::Time(const std::tm& t) const { return FormatTime(t, timePattern); }
+
+int TableNumber(const CommandArgs& a, const std::string& command) {
+  if (a.plain.empty()) throw UsageError(command + " needs a table number");
+  return Number(a.plain[0], 0, kTableCount - 1, "TABLE");
+}
 
 std::tm Now() { return LocalTime(std::chrono::system_clock::now()); }
 

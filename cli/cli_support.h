@@ -119,7 +119,20 @@ std::string WriteFailure(const Link& link);
 // else Failure; `what` starts the message.
 [[noreturn]] void ThrowWriteFailure(const Link& link, const std::string& what);
 
+// The table number of a read or a write, its first plain argument.
+int TableNumber(const CommandArgs& a, const std::string& command);
+// Every MNEMONIC=VALUE of a write, checked as the editor checks its fields
+// before anything is sent; throws a UsageError naming the field and its
+// range.
+void CheckWriteValues(const CommandArgs& a, int table, const LocaleTexts& texts);
+
 // The commands in files of their own.
+int IdentCommand(Session& s, Io& io);
+int ScanCommand(Session& s, const CommandArgs& a, Io& io);
+int ReadCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io);
+int WriteCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts);
+int ProbeCommand(Session& s, Io& io);
+int EepromCommand(Session& s);
 int ParamsCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io);
 int ClockCommand(Session& s, const CommandArgs& a, Io& io);
 int LiveCommand(Session& s, const CommandArgs& a, const LocaleTexts& texts, Io& io);

@@ -177,12 +177,21 @@ int ParamsLoad(Session& s, const std::string& path, const LoadOptions& options,
   const SetPlan plan = paramset::CommonPlan(variant, fileVariant, options.withAddress);
   TakeValues(file, plan, variant, texts, s.image, what);
 
+  // Progress shares the terminal with the written items on standard
+  // output, so its line is cleared before each of them.
+  const bool progress = io.terminal && !s.options.quiet;
+  const auto clearProgress = [&] {
+    if (progress) io.err << '\r' << std::string(50, ' ') << '\r' << std::flush;
+  };
   paramset::TransferHooks hooks;
   hooks.pause = io.pause;
   bool refused = false;
+  int writes = 0;
   hooks.done = [&](const std::string& item, int ok) {
     if (!ok && s.link.ExchangeAckCode()) refused = true;
-    io.out << item << (ok ? ": written\n" : ": FAILED, " + WriteFailure(s.link) + "\n");
+    clearProgress();
+    io.out << item << (ok ? ": written\n" : ": FAILED, " + WriteFailure(s.link) + "\n") << std::flush;
+    if (progress) io.err << '\r' << what << ": " << ++writes << " writes done" << std::flush;
   };
   const std::vector<std::string> failed = paramset::WriteParameterSet(s.link, plan, hooks);
 
@@ -190,7 +199,12 @@ int ParamsLoad(Session& s, const std::string& path, const LoadOptions& options,
   const TableImage written = s.image;
   paramset::TransferHooks readHooks;
   readHooks.pause = io.pause;
+  int reads = 0;
+  readHooks.done = [&](const std::string&, int) {
+    if (progress) io.err << '\r' << what << ": " << ++reads << " read back" << std::flush;
+  };
   const paramset::ReadBack back = paramset::ReadBackParameterSet(s.link, plan, written, readHooks);
+  clearProgress();
   std::vector<std::string> problems;
   if (!failed.empty()) problems.push_back("not written: " + Joined(failed, ", "));
   if (!back.unread.empty()) problems.push_back("not read back: " + Joined(back.unread, ", "));

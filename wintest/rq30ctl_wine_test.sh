@@ -54,8 +54,13 @@ expect "table 11 has its seven fields" 7 "$(grep -c '^[A-Z]*=' <<<"$out")"
 expect "table 11 carries the setpoint" "SETP=77.5" "$(grep '^SETP=' <<<"$out")"
 expect "no fault" "FAULT=0" "$(grep '^FAULT=' <<<"$out")"
 
+# JSON and the argument parser are built into the Windows program too.
+run read 11 --port COM2 --json
+expect "read --json exits 0" 0 "$status"
+expect "read --json gives the setpoint as a number" 1 "$(grep -c '"SETP":77.5' <<<"$out")"
+
 run --port COM0 read 11
-expect "missing port exits 6" 6 "$status"
+expect "unopenable port exits 6" 6 "$status"
 expect "missing port message" "rq30ctl: Sériový port COM0 nelze otevřít" "$err"
 
 # Nobody answers at address 9: the exchange fails, no more.

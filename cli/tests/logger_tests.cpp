@@ -223,5 +223,37 @@ TEST(Rq30ctlRecords, ProgressOnlyOnATerminalAndNotWhenQuiet) {
   }
 }
 
+// A parameter set's writes and their read-back show their progress the same
+// way; the written items stay on standard output either way.
+TEST(Rq30ctlParams, LoadProgressOnlyOnATerminalAndNotWhenQuiet) {
+  SimLine line(Controller(9));
+  const std::string file = line.home.Dir() + "/set.ini";
+  {
+    std::ostringstream out, err;
+    cli::Io io{out, err, [](int) {}};
+    ASSERT_EQ(cli::Run({"--da", "9", "params", "save", file}, io), 0) << err.str();
+  }
+  struct Case {
+    bool terminal;
+    std::vector<std::string> args;
+    bool shown;
+  };
+  const std::vector<Case> cases = {
+      {true, {"--da", "9", "params", "load", file}, true},
+      {true, {"--da", "9", "params", "load", file, "--quiet"}, false},
+      {false, {"--da", "9", "params", "load", file}, false},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out, err;
+    cli::Io io{out, err, [](int) {}};
+    io.terminal = c.terminal;
+    ASSERT_EQ(cli::Run(c.args, io), 0) << err.str();
+    EXPECT_EQ(err.str().find("params load: 1 writes done") != std::string::npos, c.shown) << err.str();
+    EXPECT_EQ(err.str().find(" read back") != std::string::npos, c.shown) << err.str();
+    EXPECT_NE(out.str().find(": written\n"), std::string::npos);
+    EXPECT_NE(out.str().find("read back: as written\n"), std::string::npos);
+  }
+}
+
 }  // namespace
 }  // namespace rq30
